@@ -1,0 +1,56 @@
+// The one record a panelflash run works on. main owns a static instance;
+// every procedure takes it by reference, so a test can build its own.
+#pragma once
+
+#include <cstdint>
+
+#include "catalogue.h"
+#include "platform/platform.h"
+
+constexpr char kDevicePathPrefix[] = "/dev/";
+constexpr uint32_t kMaxPortNameLength = 27;
+constexpr uint32_t kDevicePathSize = sizeof kDevicePathPrefix - 1 + kMaxPortNameLength + 1;
+constexpr uint32_t kFrameCapacity = 128;
+constexpr uint32_t kReplyHeaderSize = 7;
+constexpr uint32_t kReplyPayloadSize = 121;
+
+struct PanelSession {
+    // Serial link.
+    char devicePath[kDevicePathSize];
+    PortHandle port;
+    PortSettings commState;
+    PortTimeouts commTimeouts;
+
+    // Model and image.
+    const ModelEntry* model;
+    uint8_t image[kImageCapacity];
+    uint32_t imageSize;
+    uint32_t hasExtension;
+
+    // Protocol loops.
+    uint32_t step;
+    uint8_t sequence;
+    uint32_t stopFlag;
+    uint32_t failFlag;
+    uint8_t txFrame[kFrameCapacity];
+    uint32_t txLength;
+    uint32_t rxExpected;
+    // One 128-byte reply buffer: the first 7 bytes, then the rest.
+    uint8_t rxHeader[kReplyHeaderSize];
+    uint8_t rxPayload[kReplyPayloadSize];
+
+    // First phase.
+    uint32_t pageAddress;
+    uint8_t pageIndex;
+    const uint8_t* dataCursor;
+    uint32_t packetIndex;
+    uint8_t currentSector;
+
+    // Second phase.
+    uint32_t blockIndex;
+    uint32_t chunkIndex;
+};
+
+// Sets every field to its program-start value: zero, with the device path
+// prefix in place and no port open.
+void resetSession(PanelSession& session);

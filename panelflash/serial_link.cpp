@@ -1,0 +1,42 @@
+#include "serial_link.h"
+
+#include <cstring>
+
+bool setDevicePath(PanelSession& session, const char* portName) {
+    size_t prefixLength = std::strlen(session.devicePath);
+    size_t nameLength = std::strlen(portName);
+    if (prefixLength + nameLength + 1 > kDevicePathSize) {
+        return false;
+    }
+    std::memcpy(session.devicePath + prefixLength, portName, nameLength + 1);
+    return true;
+}
+
+bool openPort(PanelSession& session) {
+    return platformOpenPort(session.devicePath, session.port);
+}
+
+void configurePort(PanelSession& session) {
+    session.commTimeouts = PortTimeouts{0, 0, 1000, 0, 0};
+    session.commState = PortSettings{57600, 8, false, 1, true, false};
+    platformConfigurePort(session.port, session.commState, session.commTimeouts);
+    platformFlushPort(session.port);
+    platformSetModemLines(session.port, true);
+}
+
+void closePort(PanelSession& session) {
+    platformSetModemLines(session.port, false);
+    platformFlushPort(session.port);
+    platformClosePort(session.port);
+    session.port = kNoPort;
+}
+
+void writePort(PanelSession& session, const uint8_t* data, uint32_t length) {
+    platformWritePort(session.port, data, length);
+}
+
+bool readPort(PanelSession& session, uint8_t* buffer, uint32_t count) {
+    size_t received = 0;
+    bool lineOk = platformReadPort(session.port, buffer, count, received);
+    return lineOk && received == count;
+}
