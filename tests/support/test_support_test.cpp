@@ -1,0 +1,83 @@
+// Checks the harness itself against /bin/sh, so that an end-to-end failure
+// can be trusted to come from the program under test.
+#include "child_process.h"
+#include "console_process.h"
+#include "file_io.h"
+#include "temp_dir.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using namespace test_support;
+
+namespace {
+
+LaunchSpec shell(const std::string& script) { return LaunchSpec{{"/bin/sh", "-c", script}, "", {}}; }
+
+}  // namespace
+
+TEST(ChildProcess, ReadsLinesAndStderrAndReportsTheExitCode) {
+    LaunchSpec spec = shell("read word; echo \"got $word in $(pwd) $EXTRA\"; echo oops >&2; exit 3");
+    TempDir dir;
+    spec.workingDirectory = dir.path();
+    spec.environment = {{"EXTRA", "x1"}};
+    ChildProcess child(spec);
+    child.writeInput("hello\n");
+    auto line = child.readLine(Deadline(5s));
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(*line, "got hello in " + dir.path() + " x1");
+    EXPECT_TRUE(child.readErrorUntil("oops", Deadline(5s)));
+    EXPECT_TRUE(child.waitForExit(Deadline(5s)).exitedWith(3));
+}
+
+TEST(ChildProcess, ClosedInputIsEndOfFileAndSignalsEndTheChild) {
+    ChildProcess cat(shell("cat; echo eof"));
+    cat.closeInput();
+    EXPECT_TRUE(cat.readUntil("eof", Deadline(5s)));
+    EXPECT_TRUE(cat.waitForExit(Deadline(5s)).exitedWith(0));
+
+    ChildProcess sleeper(shell("exec sleep 30"));
+    sleeper.sendSignal(SIGTERM);
+    ExitStatus status = sleeper.waitForExit(Deadline(5s));
+    EXPECT_EQ(status.signal, SIGTERM);
+    EXPECT_FALSE(status.hung);
+}
+
+TEST(ChildProcess, AHangIsKilledAtTheDeadlineAndAMissingTextTimesOut) {
+    ChildProcess child(shell("echo partial; exec sleep 30"));
+    Deadline wait(500ms);
+    EXPECT_FALSE(child.readUntil("never", wait));
+    EXPECT_GE(wait.elapsed(), 500ms);
+    EXPECT_EQ(child.output(), "partial\n");
+    ExitStatus status = child.waitForExit(Deadline(200ms));
+    EXPECT_TRUE(status.hung);
+    EXPECT_FALSE(status.exited);
+}
+
+TEST(ChildProcess, AProgramThatCannotBeStartedThrows) {
+    EXPECT_THROW(ChildProcess(LaunchSpec{{"/nonexistent/program"}, "", {}}), std::runtime_error);
+}
+
+TEST(ConsoleProcess, RunsOnItsOwnTerminalAndShowsItsSettingsAfterExit) {
+    ConsoleProcess console(shell("test -t 0 && echo tty; stty raw -echo; read -r key; echo \"key=$key\"; exit 0"));
+    ASSERT_TRUE(console.readUntil("tty", Deadline(5s)));
+    // The program changed the line and did not restore it: the master shows that.
+    console.sendKeys("k\r");
+    EXPECT_TRUE(console.readUntil("key=k", Deadline(5s)));
+    EXPECT_TRUE(console.waitForExit(Deadline(5s)).exitedWith(0));
+    EXPECT_FALSE(sameLineDiscipline(console.settingsAtStart(), console.currentSettings()));
+    EXPECT_TRUE(console.settingsAtStart().c_lflag & ECHO);
+}
+
+TEST(FileHelpers, TempDirIsRemovedWithItsFiles) {
+    std::string path;
+    {
+        TempDir dir;
+        path = dir.path();
+        writeFile(dir.file("a.bin"), std::string("\0\xff", 2));
+        EXPECT_EQ(readFile(dir.file("a.bin")), std::string("\0\xff", 2));
+    }
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_THROW(readFile(path + "/a.bin"), std::runtime_error);
+}
