@@ -15,6 +15,23 @@ struct SectorMapRow {
 };
 extern const SectorMapRow kSectorMap[kSectorCount];
 
-// Runs steps 0 to 13 on an open, configured port; leaves stopFlag and
-// failFlag for the run to read.
+// Every BootFrame is answered with 3 bytes; byte 2 is the status.
+constexpr uint32_t kBootReplySize = 3;
+
+enum class BootReply {
+    accepted,
+    refused,        // failed or short read, or status 1
+    wrongHardware,  // Identify answered with a code the chosen model does not take
+};
+
+// Judges one reply; `identification` is true for the reply to Identify, whose
+// status byte is the panel's hardware code.
+BootReply judgeBootReply(bool readOk, uint8_t status, bool identification, uint8_t chosenCode);
+
+// The work of the current step: builds the frame in txFrame, sets txLength
+// and rxExpected (0 when the cycle sends or reads nothing) and moves step on.
+void prepareBootStep(PanelSession& session);
+
+// Runs steps 0 to 13 on an open, configured port. failFlag is 0 on return
+// only when the final Write was accepted; stopFlag is 1 unless a key ended it.
 void runBootloaderUpload(PanelSession& session);

@@ -38,6 +38,10 @@ extern const uint32_t kCatalogueSize;
 // The row whose name equals `name` exactly (case-sensitive), or nullptr.
 const ModelEntry* selectModel(const char* name);
 
+// The name of the hardware that reports `code`: its catalogue row's name,
+// "KALDOR32B" for 0x44, "UNDETECTED" for any other code.
+const char* hardwareName(uint8_t code);
+
 // nullptr when a panel reporting `reportedCode` may take the images of the
 // model whose code is `chosenCode`; otherwise the name of the reported
 // hardware ("UNDETECTED" for a code that names none).
