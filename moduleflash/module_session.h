@@ -1,0 +1,16 @@
+// The state of one update run. Members are created in declaration order
+// during the run and released in reverse: pending, file, reply, device.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QIODevice>
+
+#include <memory>
+
+struct ModuleSession {
+    std::unique_ptr<QIODevice> device;  // serial port or TCP socket; destroying it closes the link
+    QByteArray reply;                   // reply to the last command
+    std::unique_ptr<QFile> file;        // the firmware file, open read-only once loaded
+    QByteArray pending;                 // firmware bytes not yet acknowledged
+};

@@ -1,0 +1,122 @@
+#include "update_sequence.h"
+
+#include "checksum_framing.h"
+#include "command_exchange.h"
+#include "command_line.h"
+#include "module_handshake.h"
+#include "reply_text.h"
+#include "result_log.h"
+
+namespace {
+
+bool acknowledged(ModuleSession &session, const QByteArray &command, bool withLineFeed)
+{
+    return sendCommand(*session.device, command, session.reply, withLineFeed) && isOkReply(session.reply);
+}
+
+bool reportVersion(ModuleSession &session)
+{
+    if (!queryFirmwareVersion(*session.device, session.reply)) {
+        logResult(2, -1, QStringLiteral("Unable to get current firmware version!!!"));
+        return false;
+    }
+    logResult(2, 0, QStringLiteral("Current firmware version: ") + replyText(session.reply).trimmed());
+    return true;
+}
+
+bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
+{
+    session.file = std::make_unique<QFile>(argumentValue(argc, argv, QStringLiteral("FileIn")));
+    if (!session.file->exists()) {
+        logResult(1, -1, QStringLiteral("File not exists!!!"));
+        return false;
+    }
+    if (!session.file->open(QIODevice::ReadOnly)) {
+        logResult(1, -1, QStringLiteral("Unable to open file!!!"));
+        return false;
+    }
+    session.pending = session.file->readAll();
+    logResult(1, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
+    return true;
+}
+
+bool switchOnChecksum(ModuleSession &session)
+{
+    if (!enableChecksum(*session.device)) {
+        logResult(3, -1, QStringLiteral("Unable to enable crc!!!"));
+        return false;
+    }
+    logResult(3, 0, QStringLiteral("Crc enabled correctly"));
+    return true;
+}
+
+bool initializeUpload(ModuleSession &session)
+{
+    if (!acknowledged(session, QByteArray("atOTAFirmwareInitialize"), true)) {
+        logResult(5, -1, QStringLiteral("Unable to initialize firmware upload!!!"));
+        return false;
+    }
+    logResult(5, 0, QStringLiteral("Firmware upload initialized correctly"));
+    return true;
+}
+
+// Each chunk is announced with its length, then sent raw; it leaves pending
+// only once the module has acknowledged it.
+bool sendChunks(ModuleSession &session, int chunkSize)
+{
+    while (!session.pending.isEmpty()) {
+        const int length = qMin(session.pending.size(), chunkSize);
+        const QByteArray sizeCommand = "atOTAFirmwareBufferSet=" + QString::number(length, 10).toLatin1();
+        if (!acknowledged(session, sizeCommand, true)) {
+            logResult(6, -1, QStringLiteral("Unable to set buffer size!!!"));
+            return false;
+        }
+        if (!acknowledged(session, session.pending.left(length), false)) {
+            logResult(6, -1, QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
+            return false;
+        }
+        session.pending.remove(0, length);
+        const int remaining = session.pending.size();
+        logResult(6, remaining, QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
+    }
+    return true;
+}
+
+bool confirmFirmware(ModuleSession &session)
+{
+    if (!acknowledged(session, QByteArray("atOTAFirmwareEnd"), true)) {
+        logResult(4, -1, QStringLiteral("Firmware get firmware confirmation!!!"));
+        return false;
+    }
+    logResult(4, 0, QStringLiteral("Firmware confirmed from device"));
+    return true;
+}
+
+void restartDevice(ModuleSession &session)
+{
+    if (acknowledged(session, QByteArray("atRestartSet"), true))
+        logResult(8, 0, QStringLiteral("Device restarted correctly"));
+    else
+        logResult(8, -1, QStringLiteral("Unable to restart the device!!!"));
+}
+
+void runStages(ModuleSession &session, int argc, const char *const *argv, int chunkSize)
+{
+    if (!reportVersion(session))
+        return;
+    if (hasArgument(argc, argv, QStringLiteral("FirmwareVersionGetOnly")))
+        return;
+    if (!loadFirmware(session, argc, argv) || !switchOnChecksum(session) || !initializeUpload(session)
+        || !sendChunks(session, chunkSize) || !confirmFirmware(session))
+        return;
+    restartDevice(session);
+}
+
+} // namespace
+
+void runUpdate(ModuleSession &session, int argc, const char *const *argv, int chunkSize)
+{
+    runStages(session, argc, argv, chunkSize);
+    if (session.file && session.file->isOpen())
+        session.file->close();
+}

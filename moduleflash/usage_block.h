@@ -1,0 +1,4 @@
+// The usage block: eight result lines, step 7, value 0.
+#pragma once
+
+void writeUsage();
