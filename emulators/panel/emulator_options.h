@@ -1,0 +1,37 @@
+// The emulator's command line: which panel to play, where to write what it
+// received, which faults to inject, or a sample image to make instead.
+#pragma once
+
+#include "fault_plan.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace panel_emulator {
+
+struct ImageRequest {
+    std::string model;
+    std::size_t bodySize;
+    std::string path;
+};
+
+struct EmulatorOptions {
+    std::uint8_t hardwareCode = 0x10;
+    std::string flashOut;
+    std::string extensionOut;
+    bool reopen = true;
+    FaultPlan faults;
+    std::optional<ImageRequest> makeImage;
+};
+
+struct ParsedOptions {
+    std::optional<EmulatorOptions> options;
+    std::string error;   // set when options is empty
+};
+
+ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args);
+extern const char* const kEmulatorUsage;
+
+}  // namespace panel_emulator

@@ -1,0 +1,206 @@
+#include "panel_emulator.h"
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace panel_emulator {
+
+namespace {
+
+constexpr std::size_t kFlashOutStart = 0x2000;
+// After the final frame the updater pauses and closes the port; if it does
+// not, the emulator ends on its own after this long.
+constexpr std::chrono::seconds kEndAfterTransfer{3};
+
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::ostream& log) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) log << "panel-emulator: cannot write " << path << "\n";
+}
+
+std::vector<std::uint8_t> firmwareReply(std::uint8_t status, const FirmwareFault& fault) {
+    if (!fault.length) return encodeLinkFrame(status, {});
+    std::uint8_t length = *fault.length;
+    std::vector<std::uint8_t> body{status};
+    if (length > 1) body.resize(length, 0x00);
+    return encodeLinkFrame(length, body);
+}
+
+}  // namespace
+
+PanelEmulator::PanelEmulator(EmulatorOptions options, std::ostream& log)
+    : options_(std::move(options)), log_(log), bootloader_(options_.hardwareCode) {
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGTERM);
+    sigaddset(&mask, SIGINT);
+    sigprocmask(SIG_BLOCK, &mask, nullptr);
+    signals_ = signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signals_ < 0) throw std::runtime_error("signalfd failed");
+}
+
+PanelEmulator::~PanelEmulator() { close(signals_); }
+
+int PanelEmulator::run() {
+    log_ << "panel-emulator: bootloader on " << line_.portName() << ", hardware code 0x" << std::hex
+         << int(options_.hardwareCode) << std::dec << "\n";
+    while (!done_) {
+        std::vector<pollfd> fds{{signals_, POLLIN, 0}};
+        if (hungUp_) {
+            fds.push_back({line_.openWatchFd(), POLLIN, 0});
+        } else {
+            fds.push_back({line_.masterFd(), POLLIN, 0});
+        }
+        if (poll(fds.data(), fds.size(), pollTimeout()) < 0 && errno != EINTR) {
+            throw std::runtime_error("poll failed");
+        }
+        if (fds[0].revents != 0) return finish("signal");
+        if (hungUp_) {
+            if (fds[1].revents != 0) {
+                line_.drainOpenWatch();
+                if (!line_.hungUp()) lineReopened();
+            }
+        } else if (fds[1].revents != 0) {
+            // Bytes written just before a close are still to be read.
+            receive();
+            if ((fds[1].revents & POLLHUP) != 0 && line_.hungUp()) lineHungUp();
+        }
+        if (done_) break;
+        sendDueReplies();
+        if (endAfterTransfer_ && std::chrono::steady_clock::now() >= *endAfterTransfer_) {
+            return finish("no hang-up after the transfer");
+        }
+    }
+    return 0;
+}
+
+int PanelEmulator::pollTimeout() const {
+    auto next = replies_.nextDue();
+    if (endAfterTransfer_ && (!next || *endAfterTransfer_ < *next)) next = endAfterTransfer_;
+    if (!next) return -1;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(left.count(), 0));
+}
+
+void PanelEmulator::receive() {
+    std::vector<std::uint8_t> bytes = line_.readAvailable();
+    if (bytes.empty()) return;
+    if (side_ == Side::Bootloader) {
+        bootFrames_.feed(bytes.data(), bytes.size());
+        serveBootFrames();
+    } else {
+        linkFrames_.feed(bytes.data(), bytes.size());
+        serveLinkFrames();
+    }
+}
+
+void PanelEmulator::serveBootFrames() {
+    while (auto frame = bootFrames_.next()) {
+        unsigned number = ++bootFrameCount_;
+        BootFault fault = options_.faults.forBootFrame(number);
+        BootVerdict verdict;
+        if (fault.refuse) {
+            bootloader_.skip(*frame);
+            verdict = {kBootRefused, "refusal injected"};
+        } else {
+            verdict = bootloader_.handle(*frame);
+        }
+        if (!verdict.accepted()) log_ << "panel-emulator: frame " << number << " refused: " << verdict.refusal << "\n";
+        if (fault.silent) {
+            log_ << "panel-emulator: frame " << number << " left unanswered\n";
+            continue;
+        }
+        std::vector<std::uint8_t> reply{frame->command(), frame->sequence(), verdict.status};
+        if (fault.shortReply) reply.pop_back();
+        replies_.schedule(std::move(reply), fault.delay);
+    }
+}
+
+void PanelEmulator::serveLinkFrames() {
+    while (auto frame = linkFrames_.next()) {
+        if (std::size_t dropped = linkFrames_.takeDroppedCount()) {
+            log_ << "panel-emulator: " << dropped << " bytes outside any frame dropped\n";
+        }
+        unsigned number = ++firmwareFrameCount_;
+        LinkVerdict verdict = firmware_.handle(*frame);
+        if (!verdict.rejection.empty()) {
+            log_ << "panel-emulator: firmware frame " << number << " rejected: " << verdict.rejection << "\n";
+        }
+        if (firmware_.transferFinished() && !endAfterTransfer_) {
+            log_ << "panel-emulator: extension received (" << firmware_.extension().size() << " bytes)\n";
+            writeExtension();
+            endAfterTransfer_ = std::chrono::steady_clock::now() + kEndAfterTransfer;
+        }
+        if (!verdict.status) continue;
+        FirmwareFault fault = options_.faults.forFirmwareFrame(number);
+        if (fault.silent) {
+            log_ << "panel-emulator: firmware frame " << number << " left unanswered\n";
+            continue;
+        }
+        replies_.schedule(firmwareReply(fault.status.value_or(*verdict.status), fault), fault.delay);
+    }
+}
+
+void PanelEmulator::sendDueReplies() {
+    for (const auto& reply : replies_.takeDue(std::chrono::steady_clock::now())) {
+        if (!line_.write(reply)) log_ << "panel-emulator: reply not taken by the line\n";
+    }
+}
+
+void PanelEmulator::lineHungUp() {
+    hungUp_ = true;
+    replies_.clear();
+    bootFrames_.reset();
+    linkFrames_.reset();
+    if (side_ == Side::Firmware) {
+        if (firmware_.transferFinished()) {
+            finish("transfer complete and line closed");
+            return;
+        }
+        log_ << "panel-emulator: line closed during the transfer (" << firmware_.extension().size()
+             << " extension bytes so far)\n";
+        return;
+    }
+    writeFlash();
+    auto highest = bootloader_.flash().highestWrittenPage();
+    log_ << "panel-emulator: line closed after " << bootFrameCount_ << " bootloader frames, highest page written: "
+         << (highest ? std::to_string(*highest) : std::string("none")) << "\n";
+    if (!bootloader_.firstPhaseComplete()) return;
+    if (!options_.reopen) {
+        line_.close();
+        finish("first phase complete, port not coming back");
+        return;
+    }
+    side_ = Side::Firmware;
+    log_ << "panel-emulator: reset; firmware running, USB link on the same port\n";
+}
+
+void PanelEmulator::lineReopened() {
+    hungUp_ = false;
+    bootloader_.lineOpened();
+    firmware_.lineOpened();
+    log_ << "panel-emulator: line opened (" << (side_ == Side::Bootloader ? "bootloader" : "firmware") << ")\n";
+}
+
+void PanelEmulator::writeFlash() {
+    if (!options_.flashOut.empty()) writeBytes(options_.flashOut, bootloader_.flash().contentsFrom(kFlashOutStart), log_);
+}
+
+void PanelEmulator::writeExtension() {
+    if (!options_.extensionOut.empty()) writeBytes(options_.extensionOut, firmware_.extension(), log_);
+}
+
+int PanelEmulator::finish(const char* why) {
+    writeFlash();
+    writeExtension();
+    log_ << "panel-emulator: done (" << why << ")\n";
+    done_ = true;
+    return 0;
+}
+
+}  // namespace panel_emulator
