@@ -1,0 +1,193 @@
+// Serial port on POSIX terminals.
+//
+// The port is a terminal device opened non-blocking, so neither the open nor
+// any transfer can hang on the modem lines; every wait is a poll(2) on a
+// monotonic deadline. Exclusivity takes two locks: TIOCEXCL keeps ordinary
+// processes out, and a flock on the device keeps out any process that asks
+// for the same lock, root included (TIOCEXCL alone does not stop root).
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/platform.h"
+#include "platform/posix_deadline.h"
+
+namespace {
+
+// panelflash holds one port at a time, so the time-out of the latest set-up
+// is the one every read waits for. Until a set-up, reads wait as long as a
+// configured port would.
+uint32_t readTimeoutMs = 1000;
+
+int descriptorOf(PortHandle port) {
+    return static_cast<int>(port);
+}
+
+speed_t speedFor(uint32_t baudRate) {
+    switch (baudRate) {
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+    }
+}
+
+tcflag_t characterSizeFor(uint8_t dataBits) {
+    switch (dataBits) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+    }
+}
+
+constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
+
+}  // namespace
+
+bool platformOpenPort(const char* devicePath, PortHandle& port) {
+    int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // A device that is no terminal has no exclusive mode to set; the flock
+    // below still keeps it to one holder.
+    bool exclusiveMode = ioctl(fd, TIOCEXCL) == 0;
+    if (!exclusiveMode && errno != ENOTTY) {
+        close(fd);
+        return false;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (exclusiveMode) {
+            ioctl(fd, TIOCNXCL);
+        }
+        close(fd);
+        return false;
+    }
+    port = fd;
+    return true;
+}
+
+void platformClosePort(PortHandle port) {
+    int fd = descriptorOf(port);
+    // Cleared first: the exclusive mode belongs to the terminal, not to this
+    // descriptor, and would lock out the next open while anything else
+    // still holds the terminal.
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
+void platformConfigurePort(PortHandle port, const PortSettings& settings, const PortTimeouts& timeouts) {
+    readTimeoutMs = timeouts.readTotalConstantMs;
+
+    int fd = descriptorOf(port);
+    termios line{};
+    if (tcgetattr(fd, &line) != 0) {
+        return;
+    }
+    cfmakeraw(&line);
+    // Raw also means no software flow control in either direction: XON and
+    // XOFF are ordinary bytes of the image.
+    line.c_iflag &= ~static_cast<tcflag_t>(IXOFF | IXANY | INPCK);
+    line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
+    line.c_cflag |= characterSizeFor(settings.dataBits) | CREAD | CLOCAL;
+    if (settings.stopBits == 2) {
+        line.c_cflag |= CSTOPB;
+    }
+    if (settings.parityChecking) {
+        line.c_cflag |= PARENB;
+        line.c_iflag |= INPCK;
+    }
+    // With the descriptor non-blocking, VMIN 1 makes an empty queue read as
+    // EAGAIN, so a read of 0 bytes always means a hang-up; the poll deadline
+    // bounds every wait. (VMIN 0 would read an empty queue as 0 bytes.)
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    speed_t speed = speedFor(settings.baudRate);
+    if (speed != B0) {
+        cfsetispeed(&line, speed);
+        cfsetospeed(&line, speed);
+    }
+    tcsetattr(fd, TCSANOW, &line);
+}
+
+void platformFlushPort(PortHandle port) {
+    tcflush(descriptorOf(port), TCIOFLUSH);
+}
+
+void platformSetModemLines(PortHandle port, bool raised) {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ioctl(descriptorOf(port), raised ? TIOCMBIS : TIOCMBIC, &lines);
+}
+
+void platformWritePort(PortHandle port, const uint8_t* data, size_t length) {
+    int fd = descriptorOf(port);
+    size_t written = 0;
+    while (written < length) {
+        ssize_t taken = write(fd, data + written, length - written);
+        if (taken > 0) {
+            written += static_cast<size_t>(taken);
+            continue;
+        }
+        if (taken < 0 && errno == EINTR) {
+            continue;
+        }
+        if (taken < 0 && errno == EAGAIN) {
+            pollfd wait{fd, POLLOUT, 0};
+            int ready = poll(&wait, 1, -1);
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready < 0 || (wait.revents & kHangUpEvents) != 0) {
+                return;
+            }
+            continue;
+        }
+        // The line is gone; the read that follows reports it.
+        return;
+    }
+}
+
+bool platformReadPort(PortHandle port, uint8_t* buffer, size_t count, size_t& received) {
+    int fd = descriptorOf(port);
+    received = 0;
+    PosixDeadline deadline = deadlineAfter(readTimeoutMs);
+    while (received < count) {
+        ssize_t arrived = read(fd, buffer + received, count - received);
+        if (arrived > 0) {
+            received += static_cast<size_t>(arrived);
+            continue;
+        }
+        if (arrived == 0) {
+            return false;  // end of file: the line has hung up
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN) {
+            return false;  // EIO and the like: the line has hung up
+        }
+        if (deadlineExpired(deadline)) {
+            return true;
+        }
+        pollfd wait{fd, POLLIN, 0};
+        int ready = poll(&wait, 1, deadlineRemainingMs(deadline));
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+        if (ready == 0) {
+            return true;  // time-out: the caller judges the count
+        }
+        if (ready > 0 && (wait.revents & POLLIN) == 0 && (wait.revents & kHangUpEvents) != 0) {
+            return false;
+        }
+    }
+    return true;
+}

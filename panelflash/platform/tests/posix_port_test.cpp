@@ -1,0 +1,197 @@
+// The serial link on real pseudo-terminals: the test holds the master side
+// as the panel, panelflash opens the slave by its device path.
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "deadline.h"
+#include "serial_link.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using test_support::Deadline;
+
+std::unique_ptr<PanelSession> freshSession() {
+    auto session = std::make_unique<PanelSession>();
+    resetSession(*session);
+    return session;
+}
+
+class PseudoTerminalPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[64] = {};
+        ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+        slavePath_ = name;
+        ASSERT_EQ(slavePath_.rfind("/dev/", 0), 0u);
+        session_ = freshSession();
+        ASSERT_TRUE(setDevicePath(*session_, slavePath_.c_str() + 5));
+    }
+
+    void TearDown() override {
+        if (session_->port != kNoPort) {
+            closePort(*session_);
+        }
+        closeMaster();
+        close(slave_);
+    }
+
+    void openAndConfigure() {
+        ASSERT_TRUE(openPort(*session_));
+        configurePort(*session_);
+    }
+
+    void panelSends(const std::vector<uint8_t>& bytes) {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    void closeMaster() {
+        if (master_ >= 0) {
+            close(master_);
+            master_ = -1;
+        }
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slavePath_;
+    std::unique_ptr<PanelSession> session_;
+};
+
+TEST(DevicePath, TakesTwentySevenCharactersAndRefusesTwentyEight) {
+    auto session = freshSession();
+    std::string longest(27, 'a');
+    ASSERT_TRUE(setDevicePath(*session, longest.c_str()));
+    EXPECT_EQ(std::string(session->devicePath), "/dev/" + longest);
+    EXPECT_EQ(session->devicePath[kDevicePathSize - 1], '\0');
+
+    auto other = freshSession();
+    std::string tooLong(28, 'b');
+    EXPECT_FALSE(setDevicePath(*other, tooLong.c_str()));
+    EXPECT_STREQ(other->devicePath, "/dev/");
+}
+
+TEST_F(PseudoTerminalPort, ReadReturnsAsSoonAsItsBytesAreThere) {
+    openAndConfigure();
+    panelSends({0x00, 0x01, 0x24});
+    uint8_t reply[3] = {};
+    size_t received = 0;
+    Deadline bound(900ms);
+    ASSERT_TRUE(platformReadPort(session_->port, reply, 3, received));
+    EXPECT_FALSE(bound.expired()) << "the read waited for its time-out";
+    EXPECT_EQ(received, 3u);
+    EXPECT_EQ(reply[2], 0x24);
+}
+
+TEST_F(PseudoTerminalPort, TricklingBytesDoNotStretchTheTotalTimeOut) {
+    openAndConfigure();
+    std::atomic<bool> stop{false};
+    int master = master_;
+    std::thread panel([&stop, master] {
+        // One byte every 150 ms: an inter-byte time-out would never expire.
+        for (int sent = 0; sent < 20 && !stop; ++sent) {
+            uint8_t byte = 0x55;
+            (void)!write(master, &byte, 1);
+            std::this_thread::sleep_for(150ms);
+        }
+    });
+    uint8_t buffer[64] = {};
+    size_t received = 0;
+    auto start = std::chrono::steady_clock::now();
+    bool lineOk = platformReadPort(session_->port, buffer, sizeof buffer, received);
+    auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    panel.join();
+
+    EXPECT_TRUE(lineOk);
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 2000ms);
+    EXPECT_GE(received, 1u);
+    EXPECT_LT(received, sizeof buffer);
+    EXPECT_FALSE(readPort(*session_, buffer, sizeof buffer)) << "a short read counts as failed";
+}
+
+TEST_F(PseudoTerminalPort, HungUpLineFailsAtOnce) {
+    openAndConfigure();
+    closeMaster();
+    uint8_t buffer[3] = {};
+    size_t received = 0;
+    Deadline bound(900ms);
+    EXPECT_FALSE(platformReadPort(session_->port, buffer, 3, received));
+    EXPECT_FALSE(bound.expired()) << "a hung-up line spun until the time-out";
+}
+
+TEST_F(PseudoTerminalPort, WriteDeliversEveryByteThroughAFullQueue) {
+    openAndConfigure();
+    // Far more than the terminal's queue holds, so writes come back partial
+    // or with EAGAIN while the panel side drains.
+    std::vector<uint8_t> image(256 * 1024);
+    for (size_t index = 0; index < image.size(); ++index) {
+        image[index] = static_cast<uint8_t>(index * 7);
+    }
+    std::vector<uint8_t> arrived;
+    int master = master_;
+    std::thread panel([&arrived, master, expected = image.size()] {
+        Deadline bound(10s);
+        uint8_t chunk[4096];
+        while (arrived.size() < expected && !bound.expired()) {
+            ssize_t got = read(master, chunk, sizeof chunk);
+            if (got <= 0) {
+                return;
+            }
+            arrived.insert(arrived.end(), chunk, chunk + got);
+        }
+    });
+    writePort(*session_, image.data(), static_cast<uint32_t>(image.size()));
+    panel.join();
+    EXPECT_TRUE(arrived == image);
+}
+
+TEST_F(PseudoTerminalPort, OpenIsExclusive) {
+    openAndConfigure();
+    PortHandle second = kNoPort;
+    EXPECT_FALSE(platformOpenPort(session_->devicePath, second)) << "a second holder got the port";
+
+    closePort(*session_);
+    int plain = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    EXPECT_GE(plain, 0) << "the port stayed locked after close";
+
+    // Another process's lock keeps panelflash out, whoever runs it.
+    ASSERT_EQ(flock(plain, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(openPort(*session_));
+    close(plain);
+    EXPECT_TRUE(openPort(*session_));
+}
+
+TEST(NonTerminalPort, OpensAndEveryReadFailsAtOnce) {
+    auto session = freshSession();
+    std::strcpy(session->devicePath, "/dev/null");
+    ASSERT_TRUE(openPort(*session));
+    configurePort(*session);
+    uint8_t buffer[7] = {};
+    size_t received = 0;
+    Deadline bound(900ms);
+    EXPECT_FALSE(platformReadPort(session->port, buffer, sizeof buffer, received));
+    EXPECT_FALSE(bound.expired());
+    closePort(*session);
+}
+
+TEST(MissingPort, DoesNotOpen) {
+    auto session = freshSession();
+    ASSERT_TRUE(setDevicePath(*session, "ttyNoSuchPort9"));
+    EXPECT_FALSE(openPort(*session));
+}
+
+}  // namespace
