@@ -96,6 +96,8 @@ void ChildProcess::sendSignal(int signo) { process_->signal(signo); }
 
 bool ChildProcess::running() { return process_->running(); }
 
+bool ChildProcess::exitsWithin(const Deadline& deadline) { return process_->awaitEnd(streams(), deadline); }
+
 ExitStatus ChildProcess::waitForExit(const Deadline& deadline) {
     return process_->waitForExit(streams(), deadline);
 }

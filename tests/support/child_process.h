@@ -37,6 +37,8 @@ public:
     void sendSignal(int signo);
     bool running();
     ExitStatus waitForExit(const Deadline& deadline);
+    // Whether it ends by the deadline; unlike waitForExit, a survivor is left running.
+    bool exitsWithin(const Deadline& deadline);
     pid_t pid() const { return process_->pid(); }
 
 private:

@@ -70,6 +70,8 @@ void ConsoleProcess::sendSignal(int signo) { process_->signal(signo); }
 
 bool ConsoleProcess::running() { return process_->running(); }
 
+bool ConsoleProcess::exitsWithin(const Deadline& deadline) { return process_->awaitEnd(streams(), deadline); }
+
 ExitStatus ConsoleProcess::waitForExit(const Deadline& deadline) {
     return process_->waitForExit(streams(), deadline);
 }

@@ -149,14 +149,18 @@ void ProcessHandle::signal(int signo) {
     if (!reaped_) kill(pid_, signo);
 }
 
-ExitStatus ProcessHandle::waitForExit(const std::vector<Stream>& streams, const Deadline& deadline) {
+bool ProcessHandle::awaitEnd(const std::vector<Stream>& streams, const Deadline& deadline) {
     while (!tryReap()) {
-        if (deadline.expired()) {
-            killAndReap();
-            status_.hung = true;
-            break;
-        }
+        if (deadline.expired()) return false;
         pump(streams, pidfd_, deadline.pollTimeout());
+    }
+    return true;
+}
+
+ExitStatus ProcessHandle::waitForExit(const std::vector<Stream>& streams, const Deadline& deadline) {
+    if (!awaitEnd(streams, deadline)) {
+        killAndReap();
+        status_.hung = true;
     }
     // Output written just before the end is still in the descriptors.
     for (const auto& stream : streams) stream.buffer->drain(stream.fd);

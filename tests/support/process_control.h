@@ -42,7 +42,9 @@ public:
     bool reaped() const { return reaped_; }
     bool running();
     void signal(int signo);
-    // Drains the streams while waiting; kills the process at the deadline.
+    // Drains the streams while waiting; true once the process has ended.
+    bool awaitEnd(const std::vector<Stream>& streams, const Deadline& deadline);
+    // As awaitEnd, but kills the process at the deadline.
     ExitStatus waitForExit(const std::vector<Stream>& streams, const Deadline& deadline);
     void killAndReap();
 
