@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
@@ -142,6 +143,9 @@ void skipEscapeSequence() {
 }  // namespace
 
 void platformInitConsole() {
+    // Messages go out through write(2); this keeps any stray stdio output in
+    // order with them.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     hasPushedBack = false;
     inputEnded = false;
     keyboardIsTerminal = tcgetattr(kKeyboard, &originalSettings) == 0;
