@@ -68,6 +68,11 @@ std::string PanelRig::startPanel(std::vector<std::string> options) {
     return port_;
 }
 
+void PanelRig::expectPanelLog(const std::string& text, std::chrono::milliseconds within) {
+    EXPECT_TRUE(panel_->readErrorUntil(text, Deadline(within))) << "emulator did not log: " << text << "\n"
+                                                                << panel_->errorOutput();
+}
+
 void PanelRig::stopPanel() {
     panel_->sendSignal(SIGTERM);
     auto status = panel_->waitForExit(Deadline(5s));

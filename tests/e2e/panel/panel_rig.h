@@ -42,6 +42,8 @@ public:
     // Starts the emulator with these options plus the output files; returns its port name.
     std::string startPanel(std::vector<std::string> options);
     test_support::ChildProcess& panel() { return *panel_; }
+    // Waits for the emulator to report an event on its log.
+    void expectPanelLog(const std::string& text, std::chrono::milliseconds within = 10s);
     // Ends the emulator (SIGTERM) so that its files are complete.
     void stopPanel();
     std::string flash() const;

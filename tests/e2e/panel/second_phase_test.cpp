@@ -11,8 +11,10 @@ using namespace panel_e2e;
 namespace {
 
 // Runs the first phase of a KALDOR64 image with the extension and confirms
-// both prompts, so that the second phase starts.
-ConsoleProcess& reachSecondPhase(PanelRig& rig, std::vector<std::string> panelOptions) {
+// both prompts, so that the second phase starts. The USB link prompt is
+// confirmed only once the panel has taken the reset, as a user would.
+ConsoleProcess& reachSecondPhase(PanelRig& rig, std::vector<std::string> panelOptions,
+                                 const std::string& panelReset = "firmware running") {
     rig.makeImage("KALDOR64", kWithExtensionSize, "kaldor64.bim");
     panelOptions.insert(panelOptions.begin(), {"--model", "KALDOR64"});
     rig.startPanel(panelOptions);
@@ -20,6 +22,7 @@ ConsoleProcess& reachSecondPhase(PanelRig& rig, std::vector<std::string> panelOp
     rig.expect(resetPrompt("KALDOR64"), 30s);
     updater.sendKeys("\r");
     rig.expect(kUsbLinkPrompt);
+    rig.expectPanelLog(panelReset);
     updater.sendKeys("\r");
     return updater;
 }
@@ -86,7 +89,7 @@ TEST(SecondPhase, AKeyDuringTheTransferIsAFailureAndPassesItsPrompt) {
 
 TEST(SecondPhase, APortThatDoesNotComeBackEndsWithZero) {
     PanelRig rig;
-    reachSecondPhase(rig, {"--no-reopen"});
+    reachSecondPhase(rig, {"--no-reopen"}, "port not coming back");
     rig.expect("Error: Impossible open /dev/" + rig.port() + "\n");
     rig.expectKeyWaitThenExit(0);
     EXPECT_TRUE(rig.panel().exitsWithin(Deadline(5s)));

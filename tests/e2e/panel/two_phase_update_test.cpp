@@ -14,6 +14,7 @@ TEST(TwoPhaseUpdate, FlashesTheMainPartAndSendsTheExtension) {
     rig.expect(resetPrompt("KALDOR64"), 30s);
     updater.sendKeys("\r");
     rig.expect(kUsbLinkPrompt);
+    rig.expectPanelLog("firmware running");
     updater.sendKeys("\r");
     rig.expect("01 61 DA E7 -- 01 0F\n");
     rig.expect("01 99 B4 F0 -- ", 30s);
