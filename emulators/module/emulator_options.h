@@ -1,0 +1,36 @@
+// The emulator's command line: transport, module behaviour, injected
+// faults and the files to write.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "fault_plan.h"
+#include "module_protocol.h"
+#include "reply_writer.h"
+
+namespace module_emulator {
+
+enum class Transport { Tcp, Pty };
+
+struct EmulatorOptions {
+    Transport transport = Transport::Tcp;
+    std::uint16_t port = 0;
+    ModuleConfig module;
+    FaultPlan faults;
+    WritePacing pacing;
+    std::string firmwareOut;
+    std::string commandLog;
+};
+
+struct ParsedOptions {
+    std::optional<EmulatorOptions> options;
+    std::string error;  // why parsing failed, when `options` is empty
+};
+
+ParsedOptions parseOptions(int argc, const char* const* argv);
+
+extern const char* const usageText;
+
+}  // namespace module_emulator
