@@ -50,26 +50,15 @@ int PanelEmulator::run() {
     log_ << "panel-emulator: bootloader on " << line_.portName() << ", hardware code 0x" << std::hex
          << int(options_.hardwareCode) << std::dec << "\n";
     while (!done_) {
-        std::vector<pollfd> fds{{signals_, POLLIN, 0}};
-        if (hungUp_) {
-            fds.push_back({line_.openWatchFd(), POLLIN, 0});
-        } else {
-            fds.push_back({line_.masterFd(), POLLIN, 0});
-        }
+        std::vector<pollfd> fds{{signals_, POLLIN, 0}, {line_.openWatchFd(), POLLIN, 0}};
+        // A master without an open slave polls as hung up at once: leave it out then.
+        if (openers_ > 0) fds.push_back({line_.masterFd(), POLLIN, 0});
         if (poll(fds.data(), fds.size(), pollTimeout()) < 0 && errno != EINTR) {
             throw std::runtime_error("poll failed");
         }
         if (fds[0].revents != 0) return finish("signal");
-        if (hungUp_) {
-            if (fds[1].revents != 0) {
-                line_.drainOpenWatch();
-                if (!line_.hungUp()) lineReopened();
-            }
-        } else if (fds[1].revents != 0) {
-            // Bytes written just before a close are still to be read.
-            receive();
-            if ((fds[1].revents & POLLHUP) != 0 && line_.hungUp()) lineHungUp();
-        }
+        if (openers_ > 0 && (fds[2].revents & POLLIN) != 0) receive();
+        if (fds[1].revents != 0) followOpenEvents();
         if (done_) break;
         sendDueReplies();
         if (endAfterTransfer_ && std::chrono::steady_clock::now() >= *endAfterTransfer_) {
@@ -77,6 +66,19 @@ int PanelEmulator::run() {
         }
     }
     return 0;
+}
+
+void PanelEmulator::followOpenEvents() {
+    for (PtyLine::Event event : line_.takeOpenEvents()) {
+        if (done_) return;
+        if (event == PtyLine::Event::Opened) {
+            if (openers_++ == 0) lineOpened();
+        } else if (openers_ > 0 && --openers_ == 0) {
+            // Bytes written just before the close belong to the session that ends.
+            receive();
+            lineHungUp();
+        }
+    }
 }
 
 int PanelEmulator::pollTimeout() const {
@@ -153,7 +155,6 @@ void PanelEmulator::sendDueReplies() {
 }
 
 void PanelEmulator::lineHungUp() {
-    hungUp_ = true;
     replies_.clear();
     bootFrames_.reset();
     linkFrames_.reset();
@@ -180,8 +181,7 @@ void PanelEmulator::lineHungUp() {
     log_ << "panel-emulator: reset; firmware running, USB link on the same port\n";
 }
 
-void PanelEmulator::lineReopened() {
-    hungUp_ = false;
+void PanelEmulator::lineOpened() {
     bootloader_.lineOpened();
     firmware_.lineOpened();
     log_ << "panel-emulator: line opened (" << (side_ == Side::Bootloader ? "bootloader" : "firmware") << ")\n";

@@ -1,7 +1,8 @@
 // The emulated panel on its pseudo-terminal: first its bootloader, then, once
 // the first phase is complete (device page 2 written) and the updater has
 // closed the port, its running firmware on the same port name.
-// One thread, one poll(2) loop over the master, the slave's open watch, a
+// One thread, one poll(2) loop over the master, the slave's open watch (the
+// line is up while at least one process has the slave open), a
 // signalfd for SIGTERM/SIGINT and the time the next reply or the end is due.
 #pragma once
 
@@ -29,11 +30,12 @@ public:
 private:
     enum class Side { Bootloader, Firmware };
 
+    void followOpenEvents();
     void receive();
     void serveBootFrames();
     void serveLinkFrames();
     void lineHungUp();
-    void lineReopened();
+    void lineOpened();
     void sendDueReplies();
     int pollTimeout() const;
     void writeFlash();
@@ -45,7 +47,7 @@ private:
     PtyLine line_;
     int signals_ = -1;
     Side side_ = Side::Bootloader;
-    bool hungUp_ = false;
+    int openers_ = 0;
     bool done_ = false;
     Bootloader bootloader_;
     BootFrameAssembler bootFrames_;

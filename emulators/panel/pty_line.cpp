@@ -64,15 +64,19 @@ std::vector<std::uint8_t> PtyLine::readAvailable() {
     }
 }
 
-bool PtyLine::hungUp() const {
-    pollfd probe{master_, POLLIN, 0};
-    return poll(&probe, 1, 0) > 0 && (probe.revents & POLLHUP) != 0;
-}
-
-void PtyLine::drainOpenWatch() {
-    char events[4096];
-    while (::read(openWatch_, events, sizeof events) > 0) {
+std::vector<PtyLine::Event> PtyLine::takeOpenEvents() {
+    std::vector<Event> events;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(openWatch_, buffer, sizeof buffer)) > 0) {
+        for (char* at = buffer; at < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->mask & IN_OPEN) events.push_back(Event::Opened);
+            if (event->mask & IN_CLOSE) events.push_back(Event::Closed);
+            at += sizeof(inotify_event) + event->len;
+        }
     }
+    return events;
 }
 
 bool PtyLine::write(const std::vector<std::uint8_t>& bytes) {

@@ -1,9 +1,10 @@
 // The panel's USB serial port, played by a pseudo-terminal pair. The emulator
 // keeps the master; the updater opens the slave by its name. The master is
-// raw (no byte translated or echoed) and non-blocking. When the updater closes
-// the slave the master reports POLLHUP; while hung up, the master is left out
-// of polling and an inotify watch on the slave's node signals the next open,
-// so waiting for the port to come back is a blocking wait, not a busy loop.
+// raw (no byte translated or echoed) and non-blocking. An inotify watch on the
+// slave's node reports every open and close in order, so the line hangs up
+// when its last opener closes it, even when the port is opened again before
+// the emulator gets round to looking (POLLHUP alone would be gone by then),
+// and waiting for the port to come back is a blocking wait, not a busy loop.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +27,9 @@ public:
 
     // Everything waiting on the master now.
     std::vector<std::uint8_t> readAvailable();
-    // True while no process has the slave open (after it was opened once).
-    bool hungUp() const;
-    // Takes pending open/close notifications off the watch descriptor.
-    void drainOpenWatch();
+    enum class Event { Opened, Closed };
+    // The slave's opens and closes since the last call, in order.
+    std::vector<Event> takeOpenEvents();
     // Writes all bytes, waiting up to a second for room; false if the line took them not.
     bool write(const std::vector<std::uint8_t>& bytes);
     // Closes the master: the slave's node disappears and the port is gone.
