@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     require(!device.writes.isEmpty() && device.writes.size() <= 2);
     require(device.writes.first() == (modeBefore ? "atFirmwareVersionGet024\n" : "atFirmwareVersionGet\n"));
     if (device.writes.size() == 2) {
-        require(!modeBefore && device.writes.last() == "atFirmwareVersionGet024\n");
+        require(device.writes.last() == "atFirmwareVersionGet024\n");
         require(module.replies.first().trimmed().startsWith("ERROR138"));
     }
     require(checksumMode == (modeBefore || device.writes.size() == 2));
