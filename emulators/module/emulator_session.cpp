@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "reply_writer.h"
-#include "signature_gate.h"
 #include "text_escape.h"
 
 namespace module_emulator {
@@ -16,8 +15,6 @@ EmulatorSession::EmulatorSession(const EmulatorOptions& options)
     : options_(options), protocol_(options.module) {}
 
 void EmulatorSession::serve(int fd, bool requireSignature, int stopFd) {
-    SignatureGate gate;
-    std::string admitted;
     char buffer[4096];
     pollfd waits[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
 
@@ -42,23 +39,24 @@ void EmulatorSession::serve(int fd, bool requireSignature, int stopFd) {
             return;
         }
         std::string_view bytes(buffer, std::size_t(received));
-        if (requireSignature) {
-            const SignatureGate::State before = gate.state();
-            const SignatureGate::State state = gate.feed(bytes, admitted);
-            if (state == SignatureGate::State::Rejected) {
-                std::fprintf(stderr,
-                             "module-emulator: dropping the connection: it began with \"%s\", "
-                             "not the signature\n",
-                             encodeEscapes(gate.received()).c_str());
-                return;
-            }
-            if (state == SignatureGate::State::Pending) continue;
-            if (before == SignatureGate::State::Pending)
-                std::fprintf(stderr, "module-emulator: signature accepted\n");
-            bytes = admitted;
-        }
+        if (requireSignature && !admit(bytes)) return;
         if (onBytes(bytes, fd) == Flow::End) return;
     }
+}
+
+bool EmulatorSession::admit(std::string_view& bytes) {
+    const SignatureGate::State before = gate_.state();
+    const SignatureGate::State state = gate_.feed(bytes, admitted_);
+    if (state == SignatureGate::State::Rejected) {
+        std::fprintf(stderr,
+                     "module-emulator: dropping the connection: it began with \"%s\", not the signature\n",
+                     encodeEscapes(gate_.received()).c_str());
+        return false;
+    }
+    if (state == SignatureGate::State::Passed && before == SignatureGate::State::Pending)
+        std::fprintf(stderr, "module-emulator: signature accepted\n");
+    bytes = admitted_;  // empty while the signature is still incomplete
+    return true;
 }
 
 EmulatorSession::Flow EmulatorSession::onBytes(std::string_view bytes, int fd) {

@@ -10,6 +10,7 @@
 #include "emulator_options.h"
 #include "module_protocol.h"
 #include "output_files.h"
+#include "signature_gate.h"
 
 namespace module_emulator {
 
@@ -28,12 +29,16 @@ public:
 private:
     enum class Flow { Continue, End };
 
+    // Holds back the signature; false when the connection must be dropped.
+    bool admit(std::string_view& bytes);
     Flow onBytes(std::string_view bytes, int fd);
     Flow answer(const Command& command, int fd);
     std::string describe(const Command& command) const;
 
     const EmulatorOptions& options_;
     ModuleProtocol protocol_;
+    SignatureGate gate_;
+    std::string admitted_;
     CommandFramer framer_;
     CommandLog commandLog_;
     unsigned commandCount_ = 0;

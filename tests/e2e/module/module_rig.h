@@ -48,6 +48,9 @@ class ModuleRig {
 public:
     // Starts the emulator with these options (plus its output files).
     void startModule(Link link, const std::vector<std::string>& options = {});
+    test_support::ChildProcess& module() { return *module_; }
+    // The TCP port or the pty name the emulator announced.
+    const std::string& address() const { return address_; }
     // The words that lead the updater to the emulator started last.
     std::vector<std::string> connectionWords() const;
 
