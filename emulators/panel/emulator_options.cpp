@@ -12,10 +12,12 @@ namespace panel_emulator {
 const char* const kEmulatorUsage =
     "usage: panel-emulator [--model NAME] [--hardware-code BYTE]\n"
     "                      [--flash-out FILE] [--extension-out FILE] [--no-reopen]\n"
+    "                      [--baud RATE] [--latency MS]\n"
     "                      [--refuse N] [--silent N] [--short N] [--delay N:MS]\n"
     "                      [--fw-status K:V] [--fw-silent K] [--fw-length K:L] [--fw-delay K:MS]\n"
     "       panel-emulator --make-image MODEL SIZE FILE\n"
-    "N counts bootloader frames from 1, K firmware frames from 1;\n"
+    "--baud paces both directions at RATE (10 bit times a byte), --latency adds\n"
+    "MS before every reply; N counts bootloader frames from 1, K firmware frames from 1;\n"
     "numbers are decimal or 0x-hexadecimal.\n";
 
 namespace {
@@ -81,6 +83,10 @@ ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args) {
                 options.extensionOut = value();
             } else if (option == "--no-reopen") {
                 options.reopen = false;
+            } else if (option == "--baud") {
+                options.timing.baud = static_cast<std::uint32_t>(parseNumber(value(), 4'000'000, "baud rate"));
+            } else if (option == "--latency") {
+                options.timing.replyLatency = parseMillis(value());
             } else if (option == "--refuse") {
                 options.faults.boot[parseFrameNumber(value())].refuse = true;
             } else if (option == "--silent") {

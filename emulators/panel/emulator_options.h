@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fault_plan.h"
+#include "line_timing.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +23,7 @@ struct EmulatorOptions {
     std::string flashOut;
     std::string extensionOut;
     bool reopen = true;
+    LineTiming timing;
     FaultPlan faults;
     std::optional<ImageRequest> makeImage;
 };

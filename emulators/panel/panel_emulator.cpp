@@ -5,6 +5,7 @@
 #include <fstream>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -34,7 +35,14 @@ std::vector<std::uint8_t> firmwareReply(std::uint8_t status, const FirmwareFault
 }  // namespace
 
 PanelEmulator::PanelEmulator(EmulatorOptions options, std::ostream& log)
-    : options_(std::move(options)), log_(log), bootloader_(options_.hardwareCode) {
+    : options_(std::move(options)),
+      log_(log),
+      bootloader_(options_.hardwareCode),
+      input_(options_.timing),
+      replies_(options_.timing) {
+    // Byte times are a fraction of a millisecond: the kernel's default timer
+    // slack of 50 us would stretch every paced wait by a good part of one.
+    if (options_.timing.paced()) prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     sigset_t mask;
     sigemptyset(&mask);
     sigaddset(&mask, SIGTERM);
@@ -53,13 +61,22 @@ int PanelEmulator::run() {
         std::vector<pollfd> fds{{signals_, POLLIN, 0}, {line_.openWatchFd(), POLLIN, 0}};
         // A master without an open slave polls as hung up at once: leave it out then.
         if (openers_ > 0) fds.push_back({line_.masterFd(), POLLIN, 0});
-        if (poll(fds.data(), fds.size(), pollTimeout()) < 0 && errno != EINTR) {
+        auto wake = nextWake();
+        timespec timeout{};
+        if (wake) {
+            auto left = std::max(*wake - std::chrono::steady_clock::now(), std::chrono::steady_clock::duration::zero());
+            auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout.tv_sec = static_cast<time_t>(nanos / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(nanos % 1'000'000'000);
+        }
+        if (ppoll(fds.data(), fds.size(), wake ? &timeout : nullptr, nullptr) < 0 && errno != EINTR) {
             throw std::runtime_error("poll failed");
         }
         if (fds[0].revents != 0) return finish("signal");
         if (openers_ > 0 && (fds[2].revents & POLLIN) != 0) receive();
         if (fds[1].revents != 0) followOpenEvents();
         if (done_) break;
+        deliverArrived(std::chrono::steady_clock::now());
         sendDueReplies();
         if (endAfterTransfer_ && std::chrono::steady_clock::now() >= *endAfterTransfer_) {
             return finish("no hang-up after the transfer");
@@ -76,32 +93,39 @@ void PanelEmulator::followOpenEvents() {
         } else if (openers_ > 0 && --openers_ == 0) {
             // Bytes written just before the close belong to the session that ends.
             receive();
+            deliverArrived(std::chrono::steady_clock::time_point::max());
             lineHungUp();
         }
     }
 }
 
-int PanelEmulator::pollTimeout() const {
-    auto next = replies_.nextDue();
-    if (endAfterTransfer_ && (!next || *endAfterTransfer_ < *next)) next = endAfterTransfer_;
-    if (!next) return -1;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<long long>(left.count(), 0));
+std::optional<std::chrono::steady_clock::time_point> PanelEmulator::nextWake() const {
+    std::optional<std::chrono::steady_clock::time_point> next;
+    for (auto candidate : {input_.nextArrival(), replies_.nextDue(), endAfterTransfer_}) {
+        if (candidate && (!next || *candidate < *next)) next = candidate;
+    }
+    return next;
 }
 
 void PanelEmulator::receive() {
     std::vector<std::uint8_t> bytes = line_.readAvailable();
     if (bytes.empty()) return;
-    if (side_ == Side::Bootloader) {
-        bootFrames_.feed(bytes.data(), bytes.size());
-        serveBootFrames();
-    } else {
-        linkFrames_.feed(bytes.data(), bytes.size());
-        serveLinkFrames();
+    input_.add(std::move(bytes), std::chrono::steady_clock::now());
+}
+
+void PanelEmulator::deliverArrived(std::chrono::steady_clock::time_point now) {
+    for (PacedInput::Chunk& chunk : input_.takeArrived(now)) {
+        if (side_ == Side::Bootloader) {
+            bootFrames_.feed(chunk.bytes.data(), chunk.bytes.size());
+            serveBootFrames(chunk.arrived);
+        } else {
+            linkFrames_.feed(chunk.bytes.data(), chunk.bytes.size());
+            serveLinkFrames(chunk.arrived);
+        }
     }
 }
 
-void PanelEmulator::serveBootFrames() {
+void PanelEmulator::serveBootFrames(std::chrono::steady_clock::time_point askedAt) {
     while (auto frame = bootFrames_.next()) {
         unsigned number = ++bootFrameCount_;
         BootFault fault = options_.faults.forBootFrame(number);
@@ -119,11 +143,11 @@ void PanelEmulator::serveBootFrames() {
         }
         std::vector<std::uint8_t> reply{frame->command(), frame->sequence(), verdict.status};
         if (fault.shortReply) reply.pop_back();
-        replies_.schedule(std::move(reply), fault.delay);
+        replies_.schedule(std::move(reply), fault.delay, askedAt);
     }
 }
 
-void PanelEmulator::serveLinkFrames() {
+void PanelEmulator::serveLinkFrames(std::chrono::steady_clock::time_point askedAt) {
     while (auto frame = linkFrames_.next()) {
         if (std::size_t dropped = linkFrames_.takeDroppedCount()) {
             log_ << "panel-emulator: " << dropped << " bytes outside any frame dropped\n";
@@ -144,7 +168,7 @@ void PanelEmulator::serveLinkFrames() {
             log_ << "panel-emulator: firmware frame " << number << " left unanswered\n";
             continue;
         }
-        replies_.schedule(firmwareReply(fault.status.value_or(*verdict.status), fault), fault.delay);
+        replies_.schedule(firmwareReply(fault.status.value_or(*verdict.status), fault), fault.delay, askedAt);
     }
 }
 
@@ -155,6 +179,7 @@ void PanelEmulator::sendDueReplies() {
 }
 
 void PanelEmulator::lineHungUp() {
+    input_.clear();
     replies_.clear();
     bootFrames_.reset();
     linkFrames_.reset();

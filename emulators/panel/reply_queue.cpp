@@ -4,14 +4,17 @@
 
 namespace panel_emulator {
 
-ReplyQueue::Clock::time_point ReplyQueue::dueTime(std::chrono::milliseconds extraDelay) const {
-    Clock::time_point due = Clock::now() + extraDelay;
-    if (!pending_.empty()) due = std::max(due, pending_.back().due);
-    return due;
+ReplyQueue::Clock::time_point ReplyQueue::dueTime(std::size_t length, std::chrono::milliseconds extraDelay,
+                                                  Clock::time_point askedAt) const {
+    Clock::time_point start = std::max(askedAt + timing_.replyLatency + extraDelay, lineFree_);
+    return start + timing_.timeFor(length);
 }
 
-void ReplyQueue::schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay) {
-    pending_.push_back({dueTime(extraDelay), std::move(bytes)});
+void ReplyQueue::schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay,
+                          Clock::time_point askedAt) {
+    Clock::time_point due = dueTime(bytes.size(), extraDelay, askedAt);
+    lineFree_ = due;
+    pending_.push_back({due, std::move(bytes)});
 }
 
 std::optional<ReplyQueue::Clock::time_point> ReplyQueue::nextDue() const {
@@ -26,6 +29,11 @@ std::vector<std::vector<std::uint8_t>> ReplyQueue::takeDue(Clock::time_point now
         pending_.pop_front();
     }
     return due;
+}
+
+void ReplyQueue::clear() {
+    pending_.clear();
+    lineFree_ = {};
 }
 
 }  // namespace panel_emulator

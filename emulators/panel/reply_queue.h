@@ -1,9 +1,12 @@
 // Replies waiting to go out on the line, each with the time it is due.
 // Replies leave in the order they were made; a delayed reply holds back the
-// ones after it, as a real panel that is busy would.
-// Pacing the bytes at a baud rate, or adding a fixed reply latency, belongs
-// in dueTime(): it is the one place that decides when a reply may leave.
+// ones after it, as a real panel that is busy would. dueTime() is the one
+// place that decides when a reply may leave: after the frame that asked for
+// it has arrived, the reply latency and any injected delay, and once the
+// line has clocked out all its bytes after those of the reply before it.
 #pragma once
+
+#include "line_timing.h"
 
 #include <chrono>
 #include <cstdint>
@@ -17,20 +20,26 @@ class ReplyQueue {
 public:
     using Clock = std::chrono::steady_clock;
 
-    void schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay);
+    explicit ReplyQueue(LineTiming timing = {}) : timing_(timing) {}
+
+    // `askedAt` is when the frame that asked for the reply had arrived whole.
+    void schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay, Clock::time_point askedAt);
     std::optional<Clock::time_point> nextDue() const;
     // The replies whose time has come, oldest first.
     std::vector<std::vector<std::uint8_t>> takeDue(Clock::time_point now);
-    void clear() { pending_.clear(); }
+    void clear();
 
 private:
-    Clock::time_point dueTime(std::chrono::milliseconds extraDelay) const;
+    Clock::time_point dueTime(std::size_t length, std::chrono::milliseconds extraDelay, Clock::time_point askedAt) const;
 
     struct Pending {
         Clock::time_point due;
         std::vector<std::uint8_t> bytes;
     };
+    LineTiming timing_;
     std::deque<Pending> pending_;
+    // When the line has clocked out the last byte scheduled so far.
+    Clock::time_point lineFree_{};
 };
 
 }  // namespace panel_emulator
