@@ -10,6 +10,9 @@ const char* const usageText =
     "usage: module-emulator (--tcp [--port P] | --pty) [options]\n"
     "  --tcp               serve one TCP connection on 127.0.0.1; prints the port\n"
     "  --port P            TCP port (default 0: an ephemeral port)\n"
+    "  --listen ADDRESS    IPv4 address to listen on with --tcp (default 127.0.0.1)\n"
+    "  --baud RATE         pace the line both ways at RATE, 10 bit times a byte\n"
+    "  --latency MS        wait MS before every reply\n"
     "  --pty               serve a pseudo-terminal; prints its name, e.g. pts/5\n"
     "  --version TEXT      reply to the version query (default WL-4.2.17)\n"
     "  --checksum-required start in checksum mode; a plain query gets ERROR138\n"
@@ -47,6 +50,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     bool tcp = false;
     bool pty = false;
     bool portGiven = false;
+    bool listenGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view word = argv[i];
@@ -70,6 +74,18 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.module.plainCrcOk = true;
         } else if (word == "--fragment") {
             options.pacing.fragment = true;
+        } else if (word == "--baud" || word == "--latency") {
+            const auto text = value();
+            if (!text) return missing();
+            const auto number = parseNumber(*text, word == "--baud" ? 4'000'000 : 60'000);
+            if (!number) return invalid(*text);
+            if (word == "--baud") options.timing.baud = std::uint32_t(*number);
+            else options.timing.replyLatency = std::chrono::milliseconds(*number);
+        } else if (word == "--listen") {
+            const auto text = value();
+            if (!text) return missing();
+            options.listenAddress = std::string(*text);
+            listenGiven = true;
         } else if (word == "--port") {
             const auto text = value();
             if (!text) return missing();
@@ -106,6 +122,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
 
     if (tcp == pty) return ParsedOptions{std::nullopt, "choose exactly one of --tcp and --pty"};
     if (portGiven && !tcp) return ParsedOptions{std::nullopt, "--port needs --tcp"};
+    if (listenGiven && !tcp) return ParsedOptions{std::nullopt, "--listen needs --tcp"};
     options.transport = tcp ? Transport::Tcp : Transport::Pty;
     return ParsedOptions{std::move(options), {}};
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fault_plan.h"
+#include "line_pacer.h"
 #include "module_protocol.h"
 #include "reply_writer.h"
 
@@ -17,9 +18,11 @@ enum class Transport { Tcp, Pty };
 struct EmulatorOptions {
     Transport transport = Transport::Tcp;
     std::uint16_t port = 0;
+    std::string listenAddress = "127.0.0.1";
     ModuleConfig module;
     FaultPlan faults;
     WritePacing pacing;
+    LineTiming timing;
     std::string firmwareOut;
     std::string commandLog;
 };

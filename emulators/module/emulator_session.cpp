@@ -12,7 +12,7 @@
 namespace module_emulator {
 
 EmulatorSession::EmulatorSession(const EmulatorOptions& options)
-    : options_(options), protocol_(options.module) {}
+    : options_(options), protocol_(options.module), pacer_(options.timing) {}
 
 void EmulatorSession::serve(int fd, bool requireSignature, int stopFd) {
     char buffer[4096];
@@ -37,6 +37,10 @@ void EmulatorSession::serve(int fd, bool requireSignature, int stopFd) {
             // 0: the TCP peer closed; EIO: the last pty slave was closed.
             std::fprintf(stderr, "module-emulator: peer gone after %u commands\n", commandCount_);
             return;
+        }
+        if (pacer_.paced()) {
+            lastArrival_ = pacer_.arrival(std::size_t(received), LinePacer::Clock::now());
+            LinePacer::waitUntil(lastArrival_);
         }
         std::string_view bytes(buffer, std::size_t(received));
         if (requireSignature && !admit(bytes)) return;
@@ -79,6 +83,7 @@ EmulatorSession::Flow EmulatorSession::answer(const Command& command, int fd) {
     std::fprintf(stderr, "module-emulator: #%u %s -> %s\n", commandCount_, described.c_str(),
                  wire ? encodeEscapes(*wire).c_str() : "(no reply)");
     if (!wire) return Flow::Continue;
+    if (pacer_.paced()) LinePacer::waitUntil(pacer_.replyDone(wire->size(), lastArrival_));
     if (!ReplyWriter(fd, options_.pacing).write(*wire)) {
         std::fprintf(stderr, "module-emulator: write failed: %s\n", std::strerror(errno));
         return Flow::End;

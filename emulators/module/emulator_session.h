@@ -1,13 +1,16 @@
 // One connection served from start to end: bytes are read as they arrive,
 // checked against the signature (TCP), cut into commands, answered by the
-// module's state machine, altered by the fault plan and written back. The
+// module's state machine, altered by the fault plan and written back, on a
+// paced line only as fast as its baud rate carries the bytes. The
 // session ends when the peer closes or hangs up, or on a stop request.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "command_framer.h"
 #include "emulator_options.h"
+#include "line_pacer.h"
 #include "module_protocol.h"
 #include "output_files.h"
 #include "signature_gate.h"
@@ -42,6 +45,10 @@ private:
     CommandFramer framer_;
     CommandLog commandLog_;
     unsigned commandCount_ = 0;
+    LinePacer pacer_;
+    // When the bytes read last had come down the line: a command they
+    // complete is answered from then on.
+    LinePacer::Clock::time_point lastArrival_{};
 };
 
 }  // namespace module_emulator

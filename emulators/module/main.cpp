@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
     std::string error;
     if (options.transport == Transport::Tcp) {
-        const auto listener = TcpListener::open(options.port, error);
+        const auto listener = TcpListener::open(options.listenAddress, options.port, error);
         if (!listener) return fail(error);
         announce(std::to_string(listener->port()));
         const FileDescriptor connection = listener->acceptOne(stopFd, error);

@@ -9,7 +9,16 @@
 
 namespace module_emulator {
 
-std::optional<TcpListener> TcpListener::open(std::uint16_t port, std::string& error) {
+std::optional<TcpListener> TcpListener::open(const std::string& listenAddress, std::uint16_t port,
+                                             std::string& error) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    if (inet_pton(AF_INET, listenAddress.c_str(), &address.sin_addr) != 1) {
+        error = "not an IPv4 address: " + listenAddress;
+        return std::nullopt;
+    }
+    address.sin_port = htons(port);
+
     FileDescriptor fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd.valid()) {
         error = std::string("socket: ") + std::strerror(errno);
@@ -18,13 +27,9 @@ std::optional<TcpListener> TcpListener::open(std::uint16_t port, std::string& er
     const int reuse = 1;
     setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
 
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
     if (bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(fd.get(), 1) != 0) {
-        error = std::string("bind/listen on 127.0.0.1: ") + std::strerror(errno);
+        error = "bind/listen on " + listenAddress + ": " + std::strerror(errno);
         return std::nullopt;
     }
     socklen_t length = sizeof address;

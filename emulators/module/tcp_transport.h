@@ -1,5 +1,5 @@
-// The TCP side of the emulator: a listener on 127.0.0.1 that hands out one
-// accepted connection.
+// The TCP side of the emulator: a listener on an IPv4 address (127.0.0.1
+// unless told otherwise) that hands out one accepted connection.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,8 @@ namespace module_emulator {
 
 class TcpListener {
 public:
-    // Listens on 127.0.0.1:`port`; port 0 takes an ephemeral one.
-    static std::optional<TcpListener> open(std::uint16_t port, std::string& error);
+    // Listens on `address`:`port`; port 0 takes an ephemeral one.
+    static std::optional<TcpListener> open(const std::string& address, std::uint16_t port, std::string& error);
 
     std::uint16_t port() const { return port_; }
 
