@@ -12,6 +12,8 @@
 
 namespace module_emulator {
 
+// Further faults of the wire (a line never ended, a close halfway through a
+// reply, a flood without a line feed) join these fields.
 struct ReplyFault {
     bool silent = false;                     // no reply at all
     bool badChecksum = false;                // checksum digits that do not match
