@@ -3,7 +3,9 @@
 // peer answers like a healthy bootloader or with raw bytes (short, refused,
 // a wrong hardware code, anything). The peer keeps its own account of whether
 // every frame got a good answer; the phase may report success only then, and
-// must report it when every frame did and no key cut the run short.
+// must report it when every frame did and no key cut the run short. Every
+// frame must be a known command of its own length carrying the next sequence
+// byte, and the run may not send more frames than the image needs.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -29,7 +31,6 @@ struct PeerAccount {
     uint8_t nextSequence = 0;
     size_t frames = 0;
     bool everyReplyGood = true;
-    bool lastWasFinalWrite = false;
 };
 
 void require(bool condition) {
