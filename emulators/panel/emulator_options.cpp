@@ -14,7 +14,9 @@ const char* const kEmulatorUsage =
     "                      [--flash-out FILE] [--extension-out FILE] [--no-reopen]\n"
     "                      [--baud RATE] [--latency MS]\n"
     "                      [--refuse N] [--silent N] [--short N] [--delay N:MS]\n"
+    "                      [--garbage N] [--hangup N]\n"
     "                      [--fw-status K:V] [--fw-silent K] [--fw-length K:L] [--fw-delay K:MS]\n"
+    "                      [--fw-short K] [--fw-garbage K] [--fw-hangup K]\n"
     "       panel-emulator --make-image MODEL SIZE FILE\n"
     "--baud paces both directions at RATE (10 bit times a byte), --latency adds\n"
     "MS before every reply; N counts bootloader frames from 1, K firmware frames from 1;\n"
@@ -93,6 +95,10 @@ ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args) {
                 options.faults.boot[parseFrameNumber(value())].silent = true;
             } else if (option == "--short") {
                 options.faults.boot[parseFrameNumber(value())].shortReply = true;
+            } else if (option == "--garbage") {
+                options.faults.boot[parseFrameNumber(value())].garbage = true;
+            } else if (option == "--hangup") {
+                options.faults.boot[parseFrameNumber(value())].hangUp = true;
             } else if (option == "--delay") {
                 auto [n, ms] = splitPair(value());
                 options.faults.boot[n].delay = parseMillis(ms);
@@ -104,6 +110,12 @@ ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args) {
             } else if (option == "--fw-length") {
                 auto [k, l] = splitPair(value());
                 options.faults.firmware[k].length = parseByte(l, "length byte");
+            } else if (option == "--fw-short") {
+                options.faults.firmware[parseFrameNumber(value())].shortReply = true;
+            } else if (option == "--fw-garbage") {
+                options.faults.firmware[parseFrameNumber(value())].garbage = true;
+            } else if (option == "--fw-hangup") {
+                options.faults.firmware[parseFrameNumber(value())].hangUp = true;
             } else if (option == "--fw-delay") {
                 auto [k, ms] = splitPair(value());
                 options.faults.firmware[k].delay = parseMillis(ms);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fstream>
 #include <poll.h>
+#include <random>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
@@ -30,6 +31,25 @@ std::vector<std::uint8_t> firmwareReply(std::uint8_t status, const FirmwareFault
     std::vector<std::uint8_t> body{status};
     if (length > 1) body.resize(length, 0x00);
     return encodeLinkFrame(length, body);
+}
+
+// Line noise: random bytes, the same for the same frame in every run.
+std::vector<std::uint8_t> noise(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t byte : bytes) {
+        text += ' ';
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0F];
+    }
+    return text;
 }
 
 }  // namespace
@@ -78,6 +98,7 @@ int PanelEmulator::run() {
         if (done_) break;
         deliverArrived(std::chrono::steady_clock::now());
         sendDueReplies();
+        if (done_) break;
         if (endAfterTransfer_ && std::chrono::steady_clock::now() >= *endAfterTransfer_) {
             return finish("no hang-up after the transfer");
         }
@@ -143,6 +164,14 @@ void PanelEmulator::serveBootFrames(std::chrono::steady_clock::time_point askedA
         }
         std::vector<std::uint8_t> reply{frame->command(), frame->sequence(), verdict.status};
         if (fault.shortReply) reply.pop_back();
+        if (fault.garbage) {
+            reply = noise(reply.size(), number);
+            log_ << "panel-emulator: frame " << number << " answered with garbage:" << hex(reply) << "\n";
+        }
+        if (fault.hangUp) {
+            reply.resize(1);
+            hangUpAfterReplies_ = true;
+        }
         replies_.schedule(std::move(reply), fault.delay, askedAt);
     }
 }
@@ -162,19 +191,33 @@ void PanelEmulator::serveLinkFrames(std::chrono::steady_clock::time_point askedA
             writeExtension();
             endAfterTransfer_ = std::chrono::steady_clock::now() + kEndAfterTransfer;
         }
-        if (!verdict.status) continue;
         FirmwareFault fault = options_.faults.forFirmwareFrame(number);
+        if (fault.hangUp) hangUpAfterReplies_ = true;
+        if (!verdict.status) continue;
         if (fault.silent) {
             log_ << "panel-emulator: firmware frame " << number << " left unanswered\n";
             continue;
         }
-        replies_.schedule(firmwareReply(fault.status.value_or(*verdict.status), fault), fault.delay, askedAt);
+        std::vector<std::uint8_t> reply = firmwareReply(fault.status.value_or(*verdict.status), fault);
+        if (fault.shortReply) reply.pop_back();
+        if (fault.garbage) {
+            reply = noise(7, 0x10000 + number);
+            log_ << "panel-emulator: firmware frame " << number << " answered with garbage:" << hex(reply) << "\n";
+        }
+        if (fault.hangUp) reply.resize(3);
+        replies_.schedule(std::move(reply), fault.delay, askedAt);
     }
 }
 
 void PanelEmulator::sendDueReplies() {
     for (const auto& reply : replies_.takeDue(std::chrono::steady_clock::now())) {
         if (!line_.write(reply)) log_ << "panel-emulator: reply not taken by the line\n";
+    }
+    // An injected hang-up: the part of a reply is out, and the port vanishes
+    // as a panel pulled off the USB would.
+    if (hangUpAfterReplies_ && !replies_.nextDue()) {
+        line_.close();
+        finish("line hung up (injected)");
     }
 }
 

@@ -62,6 +62,7 @@ private:
     ReplyQueue replies_;
     unsigned bootFrameCount_ = 0;
     unsigned firmwareFrameCount_ = 0;
+    bool hangUpAfterReplies_ = false;
     std::optional<std::chrono::steady_clock::time_point> endAfterTransfer_;
 };
 
