@@ -56,7 +56,9 @@ std::string perSecond(double count, double seconds, const char* unit) {
 
 std::string mebibytesPerSecond(double seconds) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.2f MiB/s", kModuleImageSize / seconds / (1 << 20));
+    double rate = kModuleImageSize / seconds;
+    if (rate < (1 << 20)) std::snprintf(text, sizeof text, "%.2f KiB/s", rate / 1024);
+    else std::snprintf(text, sizeof text, "%.2f MiB/s", rate / (1 << 20));
     return text;
 }
 
