@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/syscall.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,12 +129,14 @@ ProcessHandle::~ProcessHandle() {
 bool ProcessHandle::tryReap() {
     if (reaped_) return true;
     int raw = 0;
+    rusage usage{};
     pid_t got;
     do {
-        got = waitpid(pid_, &raw, WNOHANG);
+        got = wait4(pid_, &raw, WNOHANG, &usage);
     } while (got < 0 && errno == EINTR);
     if (got != pid_) return false;
     reaped_ = true;
+    status_.peakRssKb = usage.ru_maxrss;
     if (WIFEXITED(raw)) {
         status_.exited = true;
         status_.code = WEXITSTATUS(raw);
@@ -171,10 +174,12 @@ void ProcessHandle::killAndReap() {
     if (reaped_) return;
     kill(pid_, SIGKILL);
     int raw = 0;
-    while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(pid_, &raw, 0, &usage) < 0 && errno == EINTR) {
     }
     reaped_ = true;
     status_.signal = SIGKILL;
+    status_.peakRssKb = usage.ru_maxrss;
 }
 
 void setNonBlocking(int fd) {

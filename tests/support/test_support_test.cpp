@@ -55,6 +55,17 @@ TEST(ChildProcess, AHangIsKilledAtTheDeadlineAndAMissingTextTimesOut) {
     EXPECT_FALSE(status.exited);
 }
 
+TEST(ChildProcess, ReportsThePeakMemoryOfTheChildAlone) {
+    // dd holds one buffer of its block size; the shell that execs it little.
+    ChildProcess large(shell("exec dd if=/dev/zero of=/dev/null bs=64M count=1 2>/dev/null"));
+    ChildProcess small(shell("exec true"));
+    ExitStatus largeEnd = large.waitForExit(Deadline(10s));
+    ExitStatus smallEnd = small.waitForExit(Deadline(10s));
+    EXPECT_GE(largeEnd.peakRssKb, 64 * 1024);
+    EXPECT_GT(smallEnd.peakRssKb, 0);
+    EXPECT_LT(smallEnd.peakRssKb, 16 * 1024);
+}
+
 TEST(ChildProcess, AProgramThatCannotBeStartedThrows) {
     EXPECT_THROW(ChildProcess(LaunchSpec{{"/nonexistent/program"}, "", {}}), std::runtime_error);
 }
