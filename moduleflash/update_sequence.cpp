@@ -35,7 +35,8 @@ bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
         logResult(1, -1, QStringLiteral("Unable to open file!!!"));
         return false;
     }
-    session.pending = session.file->readAll();
+    session.firmware = session.file->readAll();
+    session.pending = QByteArray::fromRawData(session.firmware.constData(), session.firmware.size());
     logResult(1, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
     return true;
 }
@@ -60,6 +61,13 @@ bool initializeUpload(ModuleSession &session)
     return true;
 }
 
+// Drops the first `length` bytes from the view; the firmware bytes stay
+// where they are, so a chunk costs no move of the rest of the file.
+void dropAcknowledged(ModuleSession &session, int length)
+{
+    session.pending = QByteArray::fromRawData(session.pending.constData() + length, session.pending.size() - length);
+}
+
 // Each chunk is announced with its length, then sent raw; it leaves pending
 // only once the module has acknowledged it.
 bool sendChunks(ModuleSession &session, int chunkSize)
@@ -71,11 +79,11 @@ bool sendChunks(ModuleSession &session, int chunkSize)
             logResult(6, -1, QStringLiteral("Unable to set buffer size!!!"));
             return false;
         }
-        if (!acknowledged(session, session.pending.left(length), false)) {
+        if (!acknowledged(session, QByteArray::fromRawData(session.pending.constData(), length), false)) {
             logResult(6, -1, QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
             return false;
         }
-        session.pending.remove(0, length);
+        dropAcknowledged(session, length);
         const int remaining = session.pending.size();
         logResult(6, remaining, QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
     }
