@@ -22,7 +22,11 @@ const char* const usageText =
     "  --silent K          do not reply to command K (the first is 1)\n"
     "  --bad-checksum K    reply to command K with a wrong checksum\n"
     "  --reply K:TEXT      reply to command K with TEXT (escapes \\n, \\xHH)\n"
-    "  --fragment          write every reply in many small pieces\n";
+    "  --fragment          write every reply in many small pieces\n"
+    "  --fragment-reply K  write the reply to command K in many small pieces\n"
+    "  --no-newline K      reply to command K without the line feed\n"
+    "  --close-mid-reply K send half the reply to command K, then close\n"
+    "  --flood K           answer command K with 256 MiB and no line feed\n";
 
 namespace {
 
@@ -99,13 +103,20 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             if (word == "--version") options.module.version = std::string(*text);
             else if (word == "--firmware-out") options.firmwareOut = std::string(*text);
             else options.commandLog = std::string(*text);
-        } else if (word == "--silent" || word == "--bad-checksum") {
+        } else if (word == "--silent" || word == "--bad-checksum" || word == "--fragment-reply" ||
+                   word == "--no-newline" || word == "--close-mid-reply" || word == "--flood") {
             const auto text = value();
             if (!text) return missing();
             const auto number = parseCommandNumber(*text);
             if (!number) return invalid(*text);
             ReplyFault& fault = options.faults.forCommand(*number);
-            (word == "--silent" ? fault.silent : fault.badChecksum) = true;
+            bool& flag = word == "--silent"           ? fault.silent
+                         : word == "--bad-checksum"   ? fault.badChecksum
+                         : word == "--fragment-reply" ? fault.fragment
+                         : word == "--no-newline"     ? fault.noNewline
+                         : word == "--close-mid-reply" ? fault.closeMidReply
+                                                       : fault.flood;
+            flag = true;
         } else if (word == "--reply") {
             const auto text = value();
             if (!text) return missing();

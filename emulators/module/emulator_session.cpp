@@ -1,9 +1,12 @@
 #include "emulator_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "reply_writer.h"
@@ -79,15 +82,54 @@ EmulatorSession::Flow EmulatorSession::answer(const Command& command, int fd) {
     if (outcome.rawChunkLength) framer_.expectRaw(*outcome.rawChunkLength);
     if (outcome.firmwareEnded) saveFirmware();
 
-    const auto wire = wireReply(outcome.reply, options_.faults.find(commandCount_));
+    const ReplyFault* fault = options_.faults.find(commandCount_);
+    if (fault && fault->flood) return flood(fd);
+    auto wire = wireReply(outcome.reply, fault);
     std::fprintf(stderr, "module-emulator: #%u %s -> %s\n", commandCount_, described.c_str(),
                  wire ? encodeEscapes(*wire).c_str() : "(no reply)");
     if (!wire) return Flow::Continue;
     if (pacer_.paced()) LinePacer::waitUntil(pacer_.replyDone(wire->size(), lastArrival_));
-    if (!ReplyWriter(fd, options_.pacing).write(*wire)) {
+    WritePacing pacing = options_.pacing;
+    if (fault && fault->fragment) pacing.fragment = true;
+    if (fault && fault->closeMidReply) {
+        ReplyWriter(fd, pacing).write(wire->substr(0, (wire->size() + 1) / 2));
+        std::fprintf(stderr, "module-emulator: closing halfway through the reply\n");
+        return Flow::End;
+    }
+    if (!ReplyWriter(fd, pacing).write(*wire)) {
         std::fprintf(stderr, "module-emulator: write failed: %s\n", std::strerror(errno));
         return Flow::End;
     }
+    return Flow::Continue;
+}
+
+// Writes the flood in blocks, so that the emulator itself stays small. The
+// line is made non-blocking for it and every write waits on poll(2): a pty
+// whose reader has gone with the queue full would block a plain write for
+// good, while poll reports the hang-up.
+EmulatorSession::Flow EmulatorSession::flood(int fd) {
+    const std::string block(64 * 1024, 'F');
+    const int flags = fcntl(fd, F_GETFL);
+    fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    std::size_t sent = 0;
+    while (sent < floodBytes) {
+        pollfd room{fd, POLLOUT, 0};
+        if (poll(&room, 1, -1) < 0 && errno != EINTR) break;
+        if (room.revents & (POLLHUP | POLLERR | POLLNVAL)) break;
+        if (!(room.revents & POLLOUT)) continue;
+        const std::size_t size = std::min(block.size(), floodBytes - sent);
+        ssize_t written = send(fd, block.data(), size, MSG_NOSIGNAL);
+        if (written < 0 && errno == ENOTSOCK) written = ::write(fd, block.data(), size);
+        if (written < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (written < 0) break;
+        sent += std::size_t(written);
+    }
+    fcntl(fd, F_SETFL, flags);
+    if (sent < floodBytes) {
+        std::fprintf(stderr, "module-emulator: flood stopped after %zu bytes: peer gone\n", sent);
+        return Flow::End;
+    }
+    std::fprintf(stderr, "module-emulator: flood of %zu bytes sent\n", floodBytes);
     return Flow::Continue;
 }
 

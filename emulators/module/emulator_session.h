@@ -36,6 +36,7 @@ private:
     bool admit(std::string_view& bytes);
     Flow onBytes(std::string_view bytes, int fd);
     Flow answer(const Command& command, int fd);
+    Flow flood(int fd);
     std::string describe(const Command& command) const;
 
     const EmulatorOptions& options_;

@@ -17,7 +17,7 @@ std::optional<std::string> wireReply(const Reply& reply, const ReplyFault* fault
         wire += checksumDigits(static_cast<std::uint8_t>(sum + 1));
     else if (reply.checksummed)
         wire += checksumDigits(sum);
-    wire += '\n';
+    if (!(fault && fault->noNewline)) wire += '\n';
     return wire;
 }
 

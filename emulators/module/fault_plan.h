@@ -4,6 +4,7 @@
 // the writer's affair (reply_writer.h).
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,12 +13,18 @@
 
 namespace module_emulator {
 
-// Further faults of the wire (a line never ended, a close halfway through a
-// reply, a flood without a line feed) join these fields.
+// Bytes a flood sends: far more than any reply, so that a reader that keeps
+// everything it is sent shows it plainly in its size.
+constexpr std::size_t floodBytes = std::size_t(256) << 20;
+
 struct ReplyFault {
     bool silent = false;                     // no reply at all
     bool badChecksum = false;                // checksum digits that do not match
     std::optional<std::string> replacement;  // this text instead of the real reply
+    bool noNewline = false;                  // the reply without its line feed: a line never ended
+    bool closeMidReply = false;              // half the reply, then the connection closes
+    bool flood = false;                      // floodBytes without a line feed instead of the reply
+    bool fragment = false;                   // this reply written in many small pieces
 };
 
 class FaultPlan {
