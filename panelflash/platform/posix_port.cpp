@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -55,6 +56,13 @@ constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 bool platformOpenPort(const char* devicePath, PortHandle& port) {
     int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        return false;
+    }
+    // Only a device is a port: a name that leads to a regular file, a FIFO or
+    // a directory would have the frames written into it.
+    struct stat status{};
+    if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
+        close(fd);
         return false;
     }
     // A device that is no terminal has no exclusive mode to set; the flock

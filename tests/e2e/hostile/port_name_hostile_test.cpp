@@ -1,5 +1,8 @@
 // Port names at and past the length the device path holds, and names that
-// climb out of /dev with "../": a name may lead anywhere the user may go.
+// climb out of /dev with "../". A name may lead anywhere the user may go,
+// but only a device is opened as the port: a name that leads to a file is
+// refused like a port that does not exist, and the file is left untouched.
+#include "file_io.h"
 #include "panel_rig.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +54,18 @@ TEST(HostilePortName, DotDotThatLeadsBackToTheDeviceIsThatDevice) {
     rig.updater().sendKeys("1\r");
     rig.expect(resetPrompt("SKYRELAY"), 20s);
     rig.expectKeyWaitThenExit(1);
+}
+
+TEST(HostilePortName, DotDotThatLeadsToAFileIsRefusedAndTheFileKept) {
+    PanelRig rig;
+    const std::string precious = "settings the user keeps\n";
+    test_support::writeFile(rig.path("victim"), precious);
+    // /dev/../proc/self/cwd is the updater's working directory.
+    const std::string name = "../proc/self/cwd/victim";
+    rig.startUpdater({"SKYRELAY", name});
+    rig.expect(kBanner + "Error: Impossible open /dev/" + name + "\n");
+    rig.expectKeyWaitThenExit(0);
+    EXPECT_EQ(test_support::readFile(rig.path("victim")), precious);
 }
 
 }  // namespace
