@@ -9,6 +9,10 @@
 
 #include <QCoreApplication>
 
+#ifndef Q_OS_WIN
+#include "inert_event_dispatcher.h"
+#endif
+
 namespace {
 
 constexpr int serialChunkSize = 1024;
@@ -29,6 +33,10 @@ void updateOver(DeviceOpener openDevice, int chunkSize, int argc, const char *co
 
 int main(int argc, char *argv[])
 {
+#ifndef Q_OS_WIN
+    // Taken over by the application object, which deletes it.
+    QCoreApplication::setEventDispatcher(new InertEventDispatcher);
+#endif
     // Created first, destroyed last; its event loop never runs, all waits block.
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(MODULEFLASH_VERSION));
