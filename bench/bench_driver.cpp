@@ -5,8 +5,10 @@
 // time, where line time is what the bytes, the reply latencies and the final
 // pause need at the line's own speed.
 //
-// usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N]
+// usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES]
 //                     [--netns EMULATOR_NS CLIENT_NS EMULATOR_ADDRESS]
+// --only takes a comma-separated list of panel, module, netns, panel-paced
+// and module-paced, to measure one figure again without the others.
 #include "runs.h"
 #include "samples.h"
 
@@ -122,6 +124,13 @@ void panelPaced(const Tools& tools, int pairs) {
                 verdict(line / program.wall.median() >= 0.98).c_str());
 }
 
+constexpr int kStartUpRuns = 21;
+
+double startUpSeconds(const std::string& client) {
+    Child usage({client}, "", Child::Stream::Null, Child::Stream::Null, Child::Stream::File);
+    return usage.wait(Clock::now() + std::chrono::seconds(10)).wallSeconds;
+}
+
 void moduleLoopback(const Tools& tools, int pairs) {
     Figures program, floor;
     ModulePath path;
@@ -136,14 +145,17 @@ void moduleLoopback(const Tools& tools, int pairs) {
     Samples ratio = pairRatios(program, floor);
     std::printf("  ratio moduleflash/floor    %s   target <= 1.3: %s\n", ratio.spread(3).c_str(),
                 verdict(ratio.median() <= 1.3).c_str());
-    // What the Qt program needs before its first byte: a run that only prints its usage block.
-    Samples startUp;
-    for (int i = 0; i < pairs; ++i) {
-        Child usage({tools.moduleflash}, "", Child::Stream::Null, Child::Stream::Null, Child::Stream::Pipe);
-        startUp.add(usage.wait(Clock::now() + std::chrono::seconds(10)).wallSeconds);
+    // What each client needs before its first byte: a run that only prints
+    // its usage text and ends, alternating as above.
+    Samples programStart, floorStart;
+    for (int i = 0; i < kStartUpRuns; ++i) {
+        programStart.add(startUpSeconds(tools.moduleflash));
+        floorStart.add(startUpSeconds(tools.moduleFloor));
     }
-    std::printf("  moduleflash start-up alone (usage block only) %s s; ratio without it %.3f\n", startUp.spread(3).c_str(),
-                (program.wall.median() - startUp.median()) / floor.wall.median());
+    std::printf("  start-up alone (usage only) moduleflash %s s, floor %s s (%d runs each)\n", programStart.spread(4).c_str(),
+                floorStart.spread(4).c_str(), kStartUpRuns);
+    std::printf("  ratio with both start-ups taken off  %.3f\n",
+                (program.wall.median() - programStart.median()) / (floor.wall.median() - floorStart.median()));
 }
 
 void modulePaced(const Tools& tools, int pairs) {
@@ -186,6 +198,11 @@ void moduleNetwork(const Tools& tools, int pairs, const std::string& emulatorNs,
     std::printf("  ratio moduleflash/floor with TCP_NODELAY %s\n", pairRatios(program, noDelay).spread(3).c_str());
 }
 
+// True when `figure` is in the comma-separated `only` list, or the list is empty.
+bool chosen(const std::string& only, const std::string& figure) {
+    return only.empty() || ("," + only + ",").find("," + figure + ",") != std::string::npos;
+}
+
 int positive(const char* text) {
     int value = std::atoi(text);
     if (value < 1) die(std::string("not a count: ") + text);
@@ -195,19 +212,21 @@ int positive(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--netns EMU_NS CLIENT_NS ADDRESS]");
+    if (argc < 2) die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES] [--netns EMU_NS CLIENT_NS ADDRESS]");
     char* resolved = realpath(argv[1], nullptr);
     if (resolved == nullptr) die(std::string("no build folder ") + argv[1]);
     const std::string build = resolved;
     std::free(resolved);
     int pairs = 5, pacedPairs = 2;
-    std::string emulatorNs, clientNs, address;
+    std::string emulatorNs, clientNs, address, only;
     for (int i = 2; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--pairs" && i + 1 < argc) {
             pairs = positive(argv[++i]);
         } else if (option == "--paced-pairs" && i + 1 < argc) {
             pacedPairs = positive(argv[++i]);
+        } else if (option == "--only" && i + 1 < argc) {
+            only = argv[++i];
         } else if (option == "--netns" && i + 3 < argc) {
             emulatorNs = argv[++i];
             clientNs = argv[++i];
@@ -226,11 +245,11 @@ int main(int argc, char** argv) {
 
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("fieldflash benchmarks: medians, (min-max) over the runs; program and floor alternate\n");
-    panelFullSpeed(tools, pairs);
-    moduleLoopback(tools, pairs);
-    if (!emulatorNs.empty()) moduleNetwork(tools, pairs, emulatorNs, clientNs, address);
-    panelPaced(tools, pacedPairs);
-    modulePaced(tools, pacedPairs);
+    if (chosen(only, "panel")) panelFullSpeed(tools, pairs);
+    if (chosen(only, "module")) moduleLoopback(tools, pairs);
+    if (!emulatorNs.empty() && chosen(only, "netns")) moduleNetwork(tools, pairs, emulatorNs, clientNs, address);
+    if (chosen(only, "panel-paced")) panelPaced(tools, pacedPairs);
+    if (chosen(only, "module-paced")) modulePaced(tools, pacedPairs);
     std::system(("rm -rf " + tools.work).c_str());
     return 0;
 }

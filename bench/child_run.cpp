@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,22 @@ int remainingMs(Clock::time_point until) {
 
 double seconds(const timeval& tv) { return static_cast<double>(tv.tv_sec) + tv.tv_usec / 1e6; }
 
+int scratchFile() {
+    int fd = open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::runtime_error("no scratch file");
+    return fd;
+}
+
+void readBack(int fd, std::string& into) {
+    char buffer[65536];
+    ssize_t n;
+    off_t at = 0;
+    while ((n = pread(fd, buffer, sizeof buffer, at)) > 0) {
+        into.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+}
+
 }  // namespace
 
 Child::Child(const std::vector<std::string>& argv, const std::string& cwd, Stream in, Stream out, Stream err) {
@@ -28,6 +45,8 @@ Child::Child(const std::vector<std::string>& argv, const std::string& cwd, Strea
         (err == Stream::Pipe && pipe2(errPipe, O_CLOEXEC) != 0)) {
         throw std::runtime_error("pipe failed");
     }
+    if (out == Stream::File) outFile_ = scratchFile();
+    if (err == Stream::File) errFile_ = scratchFile();
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
     for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
@@ -38,8 +57,8 @@ Child::Child(const std::vector<std::string>& argv, const std::string& cwd, Strea
     if (pid_ == 0) {
         int null = open("/dev/null", O_RDWR);
         dup2(in == Stream::Pipe ? inPipe[0] : null, 0);
-        dup2(out == Stream::Pipe ? outPipe[1] : null, 1);
-        dup2(err == Stream::Pipe ? errPipe[1] : null, 2);
+        dup2(out == Stream::Pipe ? outPipe[1] : out == Stream::File ? outFile_ : null, 1);
+        dup2(err == Stream::Pipe ? errPipe[1] : err == Stream::File ? errFile_ : null, 2);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
         execvp(args[0], args.data());
         _exit(127);
@@ -61,7 +80,7 @@ Child::Child(const std::vector<std::string>& argv, const std::string& cwd, Strea
 
 Child::~Child() {
     if (!reaped_) wait(Clock::now());
-    for (int fd : {in_, outFd_, errFd_})
+    for (int fd : {in_, outFd_, errFd_, outFile_, errFile_})
         if (fd >= 0) close(fd);
 }
 
@@ -120,28 +139,35 @@ bool Child::waitForErr(const std::string& text, Clock::time_point until) {
     return waitForText(*this, err_, errScanned_, text, until);
 }
 
+bool Child::exitedBy(Clock::time_point until) {
+    int exitWatch = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+    if (exitWatch < 0) throw std::runtime_error("pidfd_open failed");
+    pollfd exited{exitWatch, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&exited, 1, remainingMs(until));
+    } while (ready < 0 && errno == EINTR);
+    close(exitWatch);
+    return ready > 0;
+}
+
 Finished Child::wait(Clock::time_point until) {
     Finished finished;
     if (reaped_) return finished;
     // Drain the output first: a child blocked on a full pipe never ends.
     while (Clock::now() < until && pump(until)) {
     }
+    // Once its pipes have ended the child is exiting; otherwise its exit is
+    // awaited on a process descriptor, so the reap times the exit exactly.
+    bool streamsEnded = hadOutput_ && outFd_ < 0 && errFd_ < 0;
+    if (!streamsEnded && !exitedBy(until)) kill(pid_, SIGKILL);
     int status = 0;
     rusage usage{};
-    pid_t got = 0;
-    if (hadOutput_ && outFd_ < 0 && errFd_ < 0) {
-        // Its streams have ended, so it is exiting: a blocking reap times the exit exactly.
-        got = wait4(pid_, &status, 0, &usage);
-    }
-    while (got == 0 && (got = wait4(pid_, &status, WNOHANG, &usage)) == 0 && Clock::now() < until) {
-        poll(nullptr, 0, 1);
-    }
-    if (got == 0) {
-        kill(pid_, SIGKILL);
-        got = wait4(pid_, &status, 0, &usage);
-    }
+    pid_t got = wait4(pid_, &status, 0, &usage);
     finished.wallSeconds = std::chrono::duration<double>(Clock::now() - started_).count();
     reaped_ = true;
+    if (outFile_ >= 0) readBack(outFile_, out_);
+    if (errFile_ >= 0) readBack(errFile_, err_);
     if (got == pid_) {
         finished.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
         if (WIFEXITED(status)) finished.status = WEXITSTATUS(status);

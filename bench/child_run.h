@@ -2,6 +2,9 @@
 // standard streams the driver asks for, watched with poll(2) on monotonic
 // deadlines, and reaped with wait4(2) so that each run's wall time and CPU
 // time (user + system, from the kernel's rusage) are the child's own.
+// A stream that the driver needs only at the end goes to an unlinked file
+// instead, read back once the child is reaped: writing it wakes no reader,
+// so the driver takes no CPU from the run it measures.
 #pragma once
 
 #include <chrono>
@@ -20,7 +23,7 @@ struct Finished {
 
 class Child {
 public:
-    enum class Stream { Pipe, Null };
+    enum class Stream { Pipe, Null, File };
     Child(const std::vector<std::string>& argv, const std::string& cwd, Stream in, Stream out, Stream err);
     ~Child();
     Child(const Child&) = delete;
@@ -42,8 +45,12 @@ public:
     bool waitForErr(const std::string& text, Clock::time_point until);
 
 private:
+    // Waits for the exit without reaping; false when the deadline came first.
+    bool exitedBy(Clock::time_point until);
+
     int pid_ = -1;
     int in_ = -1, outFd_ = -1, errFd_ = -1;
+    int outFile_ = -1, errFile_ = -1;
     Clock::time_point started_;
     std::string out_, err_;
     std::size_t outScanned_ = 0, errScanned_ = 0;

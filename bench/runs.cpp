@@ -117,7 +117,9 @@ RunResult runModule(const Tools& tools, const ModulePath& path, ModuleClient cli
                         : std::vector<std::string>{tools.moduleFloor, "pty", where, tools.moduleImage};
         if (client == ModuleClient::FloorNoDelay) args.push_back("nodelay");
     }
-    Child run(joined(path.clientPrefix, args), "", Child::Stream::Null, Child::Stream::Pipe, Child::Stream::Pipe);
+    // The account on standard error is read after the run: a pipe would wake
+    // the driver for every result line.
+    Child run(joined(path.clientPrefix, args), "", Child::Stream::Null, Child::Stream::Null, Child::Stream::File);
     RunResult result;
     result.client = run.wait(Clock::now() + kRunLimit);
     result.counts = run.err();
