@@ -1,6 +1,5 @@
 #include "panel_fault_cell.h"
 
-#include <regex>
 #include <sstream>
 
 namespace fault_matrix {
@@ -50,11 +49,12 @@ std::vector<unsigned> awaitGarbage(test_support::ChildProcess& emulator, const s
     emulator.readErrorUntil("answered with garbage:", deadline);
     emulator.readErrorUntil("\n", deadline);
     const std::string& emulatorLog = emulator.errorOutput();
-    std::regex line("panel-emulator: " + frameName + " answered with garbage:([0-9A-F ]*)\n");
-    std::smatch found;
+    const std::string marker = "panel-emulator: " + frameName + " answered with garbage:";
     std::vector<unsigned> bytes;
-    if (!std::regex_search(emulatorLog, found, line)) return bytes;
-    std::istringstream hex(found[1].str());
+    const std::size_t at = emulatorLog.find(marker);
+    if (at == std::string::npos) return bytes;
+    const std::size_t start = at + marker.size();
+    std::istringstream hex(emulatorLog.substr(start, emulatorLog.find('\n', start) - start));
     unsigned byte;
     while (hex >> std::hex >> byte) bytes.push_back(byte);
     return bytes;
