@@ -15,13 +15,13 @@ void makePipe(int ends[2]) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const LaunchSpec& spec) {
+ChildProcess::ChildProcess(const LaunchPlan& launch) {
     ::signal(SIGPIPE, SIG_IGN);
     int in[2], out[2], err[2];
     makePipe(in);
     makePipe(out);
     makePipe(err);
-    pid_t pid = detail::spawn(spec, [&] {
+    pid_t pid = detail::spawn(launch, [&] {
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);

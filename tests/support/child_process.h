@@ -5,7 +5,7 @@
 
 #include "deadline.h"
 #include "exit_status.h"
-#include "launch_spec.h"
+#include "launch_plan.h"
 #include "output_buffer.h"
 #include "process_control.h"
 
@@ -17,7 +17,7 @@ namespace test_support {
 
 class ChildProcess {
 public:
-    explicit ChildProcess(const LaunchSpec& spec);
+    explicit ChildProcess(const LaunchPlan& launch);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

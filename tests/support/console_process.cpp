@@ -10,7 +10,7 @@
 
 namespace test_support {
 
-ConsoleProcess::ConsoleProcess(const LaunchSpec& spec) {
+ConsoleProcess::ConsoleProcess(const LaunchPlan& launch) {
     ::signal(SIGPIPE, SIG_IGN);
     int slave = -1;
     winsize size{};
@@ -23,7 +23,7 @@ ConsoleProcess::ConsoleProcess(const LaunchSpec& spec) {
     tcgetattr(slave, &initialSettings_);
     pid_t pid;
     try {
-        pid = detail::spawn(spec, [&] {
+        pid = detail::spawn(launch, [&] {
             close(master_);
             login_tty(slave);
         });

@@ -8,7 +8,7 @@
 
 #include "deadline.h"
 #include "exit_status.h"
-#include "launch_spec.h"
+#include "launch_plan.h"
 #include "output_buffer.h"
 #include "process_control.h"
 
@@ -20,7 +20,7 @@ namespace test_support {
 
 class ConsoleProcess {
 public:
-    explicit ConsoleProcess(const LaunchSpec& spec);
+    explicit ConsoleProcess(const LaunchPlan& launch);
     ~ConsoleProcess();
     ConsoleProcess(const ConsoleProcess&) = delete;
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;

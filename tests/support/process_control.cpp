@@ -26,17 +26,17 @@ namespace detail {
 
 namespace {
 
-std::vector<std::string> buildEnvironment(const LaunchSpec& spec) {
+std::vector<std::string> buildEnvironment(const LaunchPlan& launch) {
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         std::string line(*entry);
         bool overridden = false;
-        for (const auto& [name, value] : spec.environment) {
+        for (const auto& [name, value] : launch.environment) {
             if (line.compare(0, name.size() + 1, name + "=") == 0) overridden = true;
         }
         if (!overridden) env.push_back(line);
     }
-    for (const auto& [name, value] : spec.environment) env.push_back(name + "=" + value);
+    for (const auto& [name, value] : launch.environment) env.push_back(name + "=" + value);
     return env;
 }
 
@@ -49,15 +49,15 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 
 }  // namespace
 
-pid_t spawn(const LaunchSpec& spec, const std::function<void()>& inChild) {
-    if (spec.argv.empty()) throw std::invalid_argument("spawn: empty argv");
+pid_t spawn(const LaunchPlan& launch, const std::function<void()>& inChild) {
+    if (launch.argv.empty()) throw std::invalid_argument("spawn: empty argv");
     // Everything the child needs is built before fork: after it, only
     // async-signal-safe calls are made.
-    std::vector<std::string> args = spec.argv;
-    std::vector<std::string> env = buildEnvironment(spec);
+    std::vector<std::string> args = launch.argv;
+    std::vector<std::string> env = buildEnvironment(launch);
     std::vector<char*> argvPointers = pointersTo(args);
     std::vector<char*> envPointers = pointersTo(env);
-    const char* directory = spec.workingDirectory.empty() ? nullptr : spec.workingDirectory.c_str();
+    const char* directory = launch.workingDirectory.empty() ? nullptr : launch.workingDirectory.c_str();
 
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
@@ -93,7 +93,7 @@ pid_t spawn(const LaunchSpec& spec, const std::function<void()>& inChild) {
     close(report[0]);
     if (n == static_cast<ssize_t>(sizeof error)) {
         waitpid(pid, nullptr, 0);
-        throw std::runtime_error("cannot start " + spec.argv[0] + ": " + std::strerror(error));
+        throw std::runtime_error("cannot start " + launch.argv[0] + ": " + std::strerror(error));
     }
     return pid;
 }

@@ -7,7 +7,7 @@
 
 #include "deadline.h"
 #include "exit_status.h"
-#include "launch_spec.h"
+#include "launch_plan.h"
 #include "output_buffer.h"
 
 #include <functional>
@@ -21,9 +21,9 @@ struct Stream {
     OutputBuffer* buffer;
 };
 
-// Forks and execs spec; inChild runs in the child before exec (descriptor
+// Forks and execs launch; inChild runs in the child before exec (descriptor
 // set-up only: it must be async-signal-safe).
-pid_t spawn(const LaunchSpec& spec, const std::function<void()>& inChild);
+pid_t spawn(const LaunchPlan& launch, const std::function<void()>& inChild);
 
 // Waits up to timeoutMs for output on any open stream (or, with pidfd >= 0,
 // for the process to end) and drains what came. False when no stream is open

@@ -13,16 +13,16 @@ using namespace test_support;
 
 namespace {
 
-LaunchSpec shell(const std::string& script) { return LaunchSpec{{"/bin/sh", "-c", script}, "", {}}; }
+LaunchPlan shell(const std::string& script) { return LaunchPlan{{"/bin/sh", "-c", script}, "", {}}; }
 
 }  // namespace
 
 TEST(ChildProcess, ReadsLinesAndStderrAndReportsTheExitCode) {
-    LaunchSpec spec = shell("read word; echo \"got $word in $(pwd) $EXTRA\"; echo oops >&2; exit 3");
+    LaunchPlan launch = shell("read word; echo \"got $word in $(pwd) $EXTRA\"; echo oops >&2; exit 3");
     TempDir dir;
-    spec.workingDirectory = dir.path();
-    spec.environment = {{"EXTRA", "x1"}};
-    ChildProcess child(spec);
+    launch.workingDirectory = dir.path();
+    launch.environment = {{"EXTRA", "x1"}};
+    ChildProcess child(launch);
     child.writeInput("hello\n");
     auto line = child.readLine(Deadline(5s));
     ASSERT_TRUE(line.has_value());
@@ -67,7 +67,7 @@ TEST(ChildProcess, ReportsThePeakMemoryOfTheChildAlone) {
 }
 
 TEST(ChildProcess, AProgramThatCannotBeStartedThrows) {
-    EXPECT_THROW(ChildProcess(LaunchSpec{{"/nonexistent/program"}, "", {}}), std::runtime_error);
+    EXPECT_THROW(ChildProcess(LaunchPlan{{"/nonexistent/program"}, "", {}}), std::runtime_error);
 }
 
 TEST(ConsoleProcess, RunsOnItsOwnTerminalAndShowsItsSettingsAfterExit) {

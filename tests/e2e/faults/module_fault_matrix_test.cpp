@@ -202,7 +202,7 @@ TEST_P(ModuleFault, EachFaultEndsTheRunAsTheProtocolSays) {
         for (const std::string& word : run->rig.connectionWords()) argv.push_back(word);
         argv.push_back("FileIn=" + file);
         run->started = std::make_unique<Deadline>(20s);
-        run->updater = std::make_unique<ChildProcess>(test_support::LaunchSpec{argv, "", {}});
+        run->updater = std::make_unique<ChildProcess>(test_support::LaunchPlan{argv, "", {}});
         runs.push_back(std::move(run));
     }
     // The cells that time out come last, so the quick ones are timed alone.
@@ -240,7 +240,7 @@ TEST(ModuleFlood, OnTheSerialLineTheUpdaterStaysSmallToo) {
     std::vector<std::string> argv{MODULEFLASH};
     for (const std::string& word : rig.connectionWords()) argv.push_back(word);
     argv.push_back("FileIn=" + file);
-    ChildProcess updater(test_support::LaunchSpec{argv, "", {}});
+    ChildProcess updater(test_support::LaunchPlan{argv, "", {}});
     const ExitStatus status = updater.waitForExit(Deadline(20s));
     EXPECT_TRUE(status.exitedWith(0)) << status.describe();
     const auto lines = splitLines(updater.errorOutput());

@@ -74,10 +74,10 @@ TEST(ModuleEmulator, RefusesBadOptionsWithUsage) {
         {"--tcp", "--bogus"},
     };
     for (const auto& options : refused) {
-        test_support::LaunchSpec spec;
-        spec.argv = {MODULE_EMULATOR};
-        spec.argv.insert(spec.argv.end(), options.begin(), options.end());
-        ChildProcess emulator(spec);
+        test_support::LaunchPlan launch;
+        launch.argv = {MODULE_EMULATOR};
+        launch.argv.insert(launch.argv.end(), options.begin(), options.end());
+        ChildProcess emulator(launch);
         const auto status = emulator.waitForExit(Deadline(5s));
         EXPECT_TRUE(status.exitedWith(2)) << testing::PrintToString(options) << ": " << status.describe();
         EXPECT_NE(emulator.errorOutput().find("usage: module-emulator"), std::string::npos);

@@ -12,7 +12,7 @@ namespace module_e2e {
 
 using test_support::ChildProcess;
 using test_support::Deadline;
-using test_support::LaunchSpec;
+using test_support::LaunchPlan;
 
 namespace {
 
@@ -56,12 +56,12 @@ std::string firmwareOfSize(std::size_t size) {
 }
 
 void ModuleRig::startModule(Link link, const std::vector<std::string>& options) {
-    LaunchSpec spec;
-    spec.argv = {MODULE_EMULATOR, link == Link::Tcp ? "--tcp" : "--pty",
+    LaunchPlan launch;
+    launch.argv = {MODULE_EMULATOR, link == Link::Tcp ? "--tcp" : "--pty",
                  "--firmware-out", work_.file("received.bin"),
                  "--command-log", work_.file("commands.log")};
-    spec.argv.insert(spec.argv.end(), options.begin(), options.end());
-    module_ = std::make_unique<ChildProcess>(spec);
+    launch.argv.insert(launch.argv.end(), options.begin(), options.end());
+    module_ = std::make_unique<ChildProcess>(launch);
     link_ = link;
 
     const auto announced = module_->readLine(Deadline(5s));
@@ -82,13 +82,13 @@ std::string ModuleRig::writeFirmware(const std::string& name, const std::string&
 
 UpdaterRun ModuleRig::runUpdater(const std::vector<std::string>& words,
                                  std::chrono::milliseconds within) const {
-    LaunchSpec spec;
-    spec.argv = {MODULEFLASH};
-    spec.argv.insert(spec.argv.end(), words.begin(), words.end());
-    spec.workingDirectory = work_.path();
+    LaunchPlan launch;
+    launch.argv = {MODULEFLASH};
+    launch.argv.insert(launch.argv.end(), words.begin(), words.end());
+    launch.workingDirectory = work_.path();
 
     const Deadline deadline(within);
-    ChildProcess updater(spec);
+    ChildProcess updater(launch);
     UpdaterRun run;
     run.status = updater.waitForExit(deadline);
     run.elapsed = deadline.elapsed();

@@ -61,7 +61,7 @@ std::string PanelRig::imageBody(const std::string& name) const {
 std::string PanelRig::startPanel(std::vector<std::string> options) {
     std::vector<std::string> argv{PANEL_EMULATOR, "--flash-out", path("flash.out"), "--extension-out", path("extension.out")};
     argv.insert(argv.end(), options.begin(), options.end());
-    panel_ = std::make_unique<test_support::ChildProcess>(test_support::LaunchSpec{argv, "", {}});
+    panel_ = std::make_unique<test_support::ChildProcess>(test_support::LaunchPlan{argv, "", {}});
     auto line = panel_->readLine(Deadline(5s));
     if (!line) throw std::runtime_error("the emulator named no port: " + panel_->errorOutput());
     port_ = *line;
@@ -85,7 +85,7 @@ std::string PanelRig::extension() const { return test_support::readFile(path("ex
 ConsoleProcess& PanelRig::startUpdater(const std::vector<std::string>& args) {
     std::vector<std::string> argv{PANELFLASH};
     argv.insert(argv.end(), args.begin(), args.end());
-    updater_ = std::make_unique<ConsoleProcess>(test_support::LaunchSpec{argv, work_.path(), {}});
+    updater_ = std::make_unique<ConsoleProcess>(test_support::LaunchPlan{argv, work_.path(), {}});
     return *updater_;
 }
 
