@@ -167,7 +167,24 @@ bool platformReadPort(PortHandle port, uint8_t* buffer, size_t count, size_t& re
     int fd = descriptorOf(port);
     received = 0;
     PosixDeadline deadline = deadlineAfter(readTimeoutMs);
+    // Waits before each read: a reply is hardly ever there the moment its
+    // frame has gone out, and a read that finds nothing would cost a system
+    // call in every exchange.
     while (received < count) {
+        pollfd wait{fd, POLLIN, 0};
+        int ready = poll(&wait, 1, deadlineRemainingMs(deadline));
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (ready == 0) {
+            return true;  // time-out: the caller judges the count
+        }
+        if ((wait.revents & POLLIN) == 0 && (wait.revents & kHangUpEvents) != 0) {
+            return false;
+        }
         ssize_t arrived = read(fd, buffer + received, count - received);
         if (arrived > 0) {
             received += static_cast<size_t>(arrived);
@@ -176,25 +193,8 @@ bool platformReadPort(PortHandle port, uint8_t* buffer, size_t count, size_t& re
         if (arrived == 0) {
             return false;  // end of file: the line has hung up
         }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN) {
+        if (errno != EINTR && errno != EAGAIN) {
             return false;  // EIO and the like: the line has hung up
-        }
-        if (deadlineExpired(deadline)) {
-            return true;
-        }
-        pollfd wait{fd, POLLIN, 0};
-        int ready = poll(&wait, 1, deadlineRemainingMs(deadline));
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
-        if (ready == 0) {
-            return true;  // time-out: the caller judges the count
-        }
-        if (ready > 0 && (wait.revents & POLLIN) == 0 && (wait.revents & kHangUpEvents) != 0) {
-            return false;
         }
     }
     return true;
