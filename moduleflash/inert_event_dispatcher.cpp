@@ -1,5 +1,9 @@
 #include "inert_event_dispatcher.h"
 
+#include <QCoreApplication>
+
+#include "event_dispatcher.h"
+
 bool InertEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags)
 {
     return false;
@@ -42,3 +46,9 @@ void InertEventDispatcher::wakeUp() {}
 void InertEventDispatcher::interrupt() {}
 
 void InertEventDispatcher::flush() {}
+
+void chooseEventDispatcher()
+{
+    // Taken over by the application object, which deletes it.
+    QCoreApplication::setEventDispatcher(new InertEventDispatcher);
+}

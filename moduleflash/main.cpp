@@ -3,15 +3,12 @@
 // debug log; the exit status is always 0.
 #include "command_line.h"
 #include "device_connection.h"
+#include "event_dispatcher.h"
 #include "result_log.h"
 #include "update_sequence.h"
 #include "usage_block.h"
 
 #include <QCoreApplication>
-
-#ifndef Q_OS_WIN
-#include "inert_event_dispatcher.h"
-#endif
 
 namespace {
 
@@ -33,10 +30,8 @@ void updateOver(DeviceOpener openDevice, int chunkSize, int argc, const char *co
 
 int main(int argc, char *argv[])
 {
-#ifndef Q_OS_WIN
-    // Taken over by the application object, which deletes it.
-    QCoreApplication::setEventDispatcher(new InertEventDispatcher);
-#endif
+    // Before the application object, which takes the dispatcher over.
+    chooseEventDispatcher();
     // Created first, destroyed last; its event loop never runs, all waits block.
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(MODULEFLASH_VERSION));

@@ -1,0 +1,4 @@
+#include "event_dispatcher.h"
+
+// Qt's own dispatcher stays: the Windows serial port waits through it.
+void chooseEventDispatcher() {}
