@@ -15,10 +15,6 @@ inline PosixDeadline deadlineAfter(uint32_t budgetMs) {
     return PosixDeadline{now, now + std::chrono::milliseconds(budgetMs)};
 }
 
-inline bool deadlineExpired(const PosixDeadline& deadline) {
-    return std::chrono::steady_clock::now() >= deadline.end;
-}
-
 // Time left as a poll(2) time-out, rounded up so a wait never ends early.
 inline int deadlineRemainingMs(const PosixDeadline& deadline) {
     auto left = deadline.end - std::chrono::steady_clock::now();
