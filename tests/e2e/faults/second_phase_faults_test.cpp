@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace panel_e2e;
 using namespace fault_matrix;
 
@@ -84,7 +86,16 @@ TEST_P(SecondPhaseFault, EndsAsAFailureUnlessTheTransferCompleted) {
     const std::string before = frame == kOpeningFrame ? std::string()
                                                       : linkTrace(frame - 1, extension) + linkAcceptedReply(frame - 1);
     rig.expect(before + linkTrace(frame, extension), 20s);
-    if (cell.fault == PanelFault::keyPress) updater.sendKeys("k");
+    if (cell.fault == PanelFault::keyPress) {
+        // Nothing shows when the updater, having written the final frame,
+        // looks for a key one last time and starts its 2 s pause; a key seen
+        // then ends the transfer early. Press it well inside the pause.
+        if (frame == kFinalLinkFrame) {
+            rig.expectPanelLog("extension received");
+            std::this_thread::sleep_for(500ms);
+        }
+        updater.sendKeys("k");
+    }
 
     Deadline afterFrame(10s);
     bool completed = frame == kFinalLinkFrame;
