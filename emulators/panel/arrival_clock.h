@@ -1,39 +1,31 @@
-// Bytes the updater has written, held back until the line would have carried
-// them: each byte takes its bit times after the one before it, so a chunk
-// read at time t has arrived whole at max(t, end of the previous chunk) plus
-// its own bytes' time. On an unpaced line every chunk has arrived at once.
+// When the bytes the updater has written have come down the line: each byte
+// takes its bit times after the one before it, so bytes read at t have
+// arrived whole at max(t, end of the bytes before them) plus their own time.
+// On an unpaced line bytes have arrived when they are read. The emulator
+// handles a frame as soon as it reads it and only dates the reply from the
+// frame's arrival, so a paced exchange costs it one timed wake-up (for the
+// reply), not two.
 #pragma once
 
 #include "line_timing.h"
 
 #include <chrono>
-#include <cstdint>
-#include <deque>
-#include <optional>
-#include <vector>
+#include <cstddef>
 
 namespace panel_emulator {
 
-class PacedInput {
+class ArrivalClock {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit PacedInput(LineTiming timing = {}) : timing_(timing) {}
+    explicit ArrivalClock(LineTiming timing = {}) : timing_(timing) {}
 
-    struct Chunk {
-        Clock::time_point arrived;
-        std::vector<std::uint8_t> bytes;
-    };
-
-    void add(std::vector<std::uint8_t> bytes, Clock::time_point readAt);
-    std::optional<Clock::time_point> nextArrival() const;
-    // The chunks that have arrived whole by `now`, oldest first.
-    std::vector<Chunk> takeArrived(Clock::time_point now);
-    void clear();
+    Clock::time_point arrival(std::size_t bytes, Clock::time_point readAt);
+    // A closed line carries nothing over to the next session.
+    void clear() { lineFree_ = {}; }
 
 private:
     LineTiming timing_;
-    std::deque<Chunk> inFlight_;
     Clock::time_point lineFree_{};
 };
 

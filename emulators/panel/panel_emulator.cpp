@@ -58,7 +58,7 @@ PanelEmulator::PanelEmulator(EmulatorOptions options, std::ostream& log)
     : options_(std::move(options)),
       log_(log),
       bootloader_(options_.hardwareCode),
-      input_(options_.timing),
+      inputLine_(options_.timing),
       replies_(options_.timing) {
     // Byte times are a fraction of a millisecond: the kernel's default timer
     // slack of 50 us would stretch every paced wait by a good part of one.
@@ -96,7 +96,6 @@ int PanelEmulator::run() {
         if (openers_ > 0 && (fds[2].revents & POLLIN) != 0) receive();
         if (fds[1].revents != 0) followOpenEvents();
         if (done_) break;
-        deliverArrived(std::chrono::steady_clock::now());
         sendDueReplies();
         if (done_) break;
         if (endAfterTransfer_ && std::chrono::steady_clock::now() >= *endAfterTransfer_) {
@@ -114,7 +113,6 @@ void PanelEmulator::followOpenEvents() {
         } else if (openers_ > 0 && --openers_ == 0) {
             // Bytes written just before the close belong to the session that ends.
             receive();
-            deliverArrived(std::chrono::steady_clock::time_point::max());
             lineHungUp();
         }
     }
@@ -122,7 +120,7 @@ void PanelEmulator::followOpenEvents() {
 
 std::optional<std::chrono::steady_clock::time_point> PanelEmulator::nextWake() const {
     std::optional<std::chrono::steady_clock::time_point> next;
-    for (auto candidate : {input_.nextArrival(), replies_.nextDue(), endAfterTransfer_}) {
+    for (auto candidate : {replies_.nextDue(), endAfterTransfer_}) {
         if (candidate && (!next || *candidate < *next)) next = candidate;
     }
     return next;
@@ -131,18 +129,13 @@ std::optional<std::chrono::steady_clock::time_point> PanelEmulator::nextWake() c
 void PanelEmulator::receive() {
     std::vector<std::uint8_t> bytes = line_.readAvailable();
     if (bytes.empty()) return;
-    input_.add(std::move(bytes), std::chrono::steady_clock::now());
-}
-
-void PanelEmulator::deliverArrived(std::chrono::steady_clock::time_point now) {
-    for (PacedInput::Chunk& chunk : input_.takeArrived(now)) {
-        if (side_ == Side::Bootloader) {
-            bootFrames_.feed(chunk.bytes.data(), chunk.bytes.size());
-            serveBootFrames(chunk.arrived);
-        } else {
-            linkFrames_.feed(chunk.bytes.data(), chunk.bytes.size());
-            serveLinkFrames(chunk.arrived);
-        }
+    auto arrived = inputLine_.arrival(bytes.size(), std::chrono::steady_clock::now());
+    if (side_ == Side::Bootloader) {
+        bootFrames_.feed(bytes.data(), bytes.size());
+        serveBootFrames(arrived);
+    } else {
+        linkFrames_.feed(bytes.data(), bytes.size());
+        serveLinkFrames(arrived);
     }
 }
 
@@ -189,7 +182,7 @@ void PanelEmulator::serveLinkFrames(std::chrono::steady_clock::time_point askedA
         if (firmware_.transferFinished() && !endAfterTransfer_) {
             log_ << "panel-emulator: extension received (" << firmware_.extension().size() << " bytes)\n";
             writeExtension();
-            endAfterTransfer_ = std::chrono::steady_clock::now() + kEndAfterTransfer;
+            endAfterTransfer_ = askedAt + kEndAfterTransfer;
         }
         FirmwareFault fault = options_.faults.forFirmwareFrame(number);
         if (fault.hangUp) hangUpAfterReplies_ = true;
@@ -222,7 +215,7 @@ void PanelEmulator::sendDueReplies() {
 }
 
 void PanelEmulator::lineHungUp() {
-    input_.clear();
+    inputLine_.clear();
     replies_.clear();
     bootFrames_.reset();
     linkFrames_.reset();

@@ -3,16 +3,16 @@
 // closed the port, its running firmware on the same port name.
 // One thread, one poll(2) loop over the master, the slave's open watch (the
 // line is up while at least one process has the slave open), a
-// signalfd for SIGTERM/SIGINT and the time the next byte arrives, the next
-// reply or the end is due. A paced line holds received bytes back until their
-// bit time is over and lets replies leave only as fast as the line carries
-// them; the waits end on the monotonic clock to the nanosecond.
+// signalfd for SIGTERM/SIGINT and the time the next reply or the end is due.
+// A paced line dates each frame by when its last byte has come down the line
+// and lets its reply leave only after that, the reply latency and the reply's
+// own bit times; the waits end on the monotonic clock to the nanosecond.
 #pragma once
 
+#include "arrival_clock.h"
 #include "bootloader.h"
 #include "emulator_options.h"
 #include "firmware_link.h"
-#include "paced_input.h"
 #include "pty_line.h"
 #include "reply_queue.h"
 
@@ -36,7 +36,6 @@ private:
 
     void followOpenEvents();
     void receive();
-    void deliverArrived(std::chrono::steady_clock::time_point now);
     void serveBootFrames(std::chrono::steady_clock::time_point askedAt);
     void serveLinkFrames(std::chrono::steady_clock::time_point askedAt);
     void lineHungUp();
@@ -58,7 +57,7 @@ private:
     BootFrameAssembler bootFrames_;
     FirmwareLink firmware_;
     LinkFrameReader linkFrames_;
-    PacedInput input_;
+    ArrivalClock inputLine_;
     ReplyQueue replies_;
     unsigned bootFrameCount_ = 0;
     unsigned firmwareFrameCount_ = 0;

@@ -1,6 +1,6 @@
 // Timing of a paced line: when received bytes count as arrived and when
 // replies may leave, computed from given instants (no clock is read).
-#include "paced_input.h"
+#include "arrival_clock.h"
 #include "reply_queue.h"
 
 #include <gtest/gtest.h>
@@ -27,29 +27,22 @@ TEST(LineTiming, ByteTimeIsTenBitTimes) {
     EXPECT_FALSE(LineTiming{}.paced());
 }
 
-TEST(PacedInput, ChunkArrivesAfterItsBitTimesAndQueuesBehindTheOneBefore) {
-    PacedInput input(k57600);
-    input.add(bytes(63), t0);
-    input.add(bytes(2), t0 + microseconds(100));  // written while the first is still on the line
-    ASSERT_TRUE(input.nextArrival());
-    EXPECT_EQ(*input.nextArrival(), t0 + k57600.timeFor(63));
-
-    EXPECT_TRUE(input.takeArrived(t0 + k57600.timeFor(63) - nanoseconds(1)).empty());
-    auto first = input.takeArrived(t0 + k57600.timeFor(63));
-    ASSERT_EQ(first.size(), 1u);
-    EXPECT_EQ(first[0].bytes.size(), 63u);
-    EXPECT_EQ(*input.nextArrival(), t0 + k57600.timeFor(65));
-
-    // An idle line starts the next chunk when it is written, not when the last one ended.
-    input.takeArrived(t0 + seconds(1));
-    input.add(bytes(3), t0 + seconds(2));
-    EXPECT_EQ(*input.nextArrival(), t0 + seconds(2) + k57600.timeFor(3));
+TEST(ArrivalClock, BytesArriveAfterTheirBitTimesAndQueueBehindTheOnesBefore) {
+    ArrivalClock line(k57600);
+    EXPECT_EQ(line.arrival(63, t0), t0 + k57600.timeFor(63));
+    // Written while the first frame is still on the line: they follow it.
+    EXPECT_EQ(line.arrival(2, t0 + microseconds(100)), t0 + k57600.timeFor(65));
+    // An idle line starts the next bytes when they are written, not when the last ones ended.
+    EXPECT_EQ(line.arrival(3, t0 + seconds(2)), t0 + seconds(2) + k57600.timeFor(3));
+    // After a hang-up the next session's bytes do not queue behind the old ones.
+    line.arrival(4096, t0 + seconds(3));
+    line.clear();
+    EXPECT_EQ(line.arrival(1, t0 + seconds(3)), t0 + seconds(3) + kByte57600);
 }
 
-TEST(PacedInput, UnpacedChunkHasArrivedWhenRead) {
-    PacedInput input;
-    input.add(bytes(4096), t0);
-    EXPECT_EQ(input.takeArrived(t0).size(), 1u);
+TEST(ArrivalClock, UnpacedBytesHaveArrivedWhenRead) {
+    ArrivalClock line;
+    EXPECT_EQ(line.arrival(4096, t0), t0);
 }
 
 TEST(ReplyQueue, ReplyLeavesAfterLatencyAndItsOwnBytes) {
