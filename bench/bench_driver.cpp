@@ -6,15 +6,20 @@
 // pause need at the line's own speed.
 //
 // usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES]
+//                     [--paced-cpus awake|idle|both]
 //                     [--netns EMULATOR_NS CLIENT_NS EMULATOR_ADDRESS]
 // --only takes a comma-separated list of panel, module, netns, panel-paced
 // and module-paced, to measure one figure again without the others.
+// --paced-cpus: measure the paced figures with the CPUs kept awake, left to
+// idle as they are, or both (the default); see awake_cpus.h.
+#include "awake_cpus.h"
 #include "runs.h"
 #include "samples.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -105,7 +110,20 @@ void panelFullSpeed(const Tools& tools, int pairs) {
                 verdict(cpuShare <= 0.25).c_str());
 }
 
-void panelPaced(const Tools& tools, int pairs) {
+enum class PacedCpus { Awake, Idle };
+
+// Spinners for an awake figure, kept for as long as the figure's runs last.
+std::unique_ptr<AwakeCpus> cpusFor(PacedCpus cpus) {
+    return cpus == PacedCpus::Awake ? std::make_unique<AwakeCpus>() : nullptr;
+}
+
+std::string describe(PacedCpus cpus, const AwakeCpus* spinners) {
+    if (cpus == PacedCpus::Idle) return "CPUs left to idle";
+    return "CPUs kept awake by " + std::to_string(spinners->count()) + " idle-priority spinners";
+}
+
+void panelPaced(const Tools& tools, int pairs, PacedCpus cpus) {
+    auto spinners = cpusFor(cpus);
     Figures program, floor;
     for (int i = 0; i < pairs; ++i) {
         record(program, runPanel(tools, false, {"--baud", "57600", "--latency", "1"}));
@@ -114,7 +132,8 @@ void panelPaced(const Tools& tools, int pairs) {
     double bytes = countOf(floor.counts, "sent") + countOf(floor.counts, "received");
     double line = bytes * 10 / kPanelBaud + countOf(floor.counts, "answered") * kPanelLatency +
                   countOf(floor.counts, "pause_ms") / 1000;
-    std::printf("\npanelflash: the same update, emulator paced at 57600 baud 8N1 and 1 ms reply latency (%d pairs)\n", pairs);
+    std::printf("\npanelflash: the same update, emulator paced at 57600 baud 8N1 and 1 ms reply latency (%d pairs, %s)\n",
+                pairs, describe(cpus, spinners.get()).c_str());
     std::printf("  line time                  %.3f s (%.0f bytes both ways, %.0f latencies, %.0f ms pause)\n", line, bytes,
                 countOf(floor.counts, "answered"), countOf(floor.counts, "pause_ms"));
     printRow("panelflash", program, "");
@@ -158,7 +177,8 @@ void moduleLoopback(const Tools& tools, int pairs) {
                 (program.wall.median() - programStart.median()) / (floor.wall.median() - floorStart.median()));
 }
 
-void modulePaced(const Tools& tools, int pairs) {
+void modulePaced(const Tools& tools, int pairs, PacedCpus cpus) {
+    auto spinners = cpusFor(cpus);
     Figures program, floor;
     ModulePath path;
     path.tcp = false;
@@ -169,7 +189,8 @@ void modulePaced(const Tools& tools, int pairs) {
     }
     double bytes = countOf(floor.counts, "sent") + countOf(floor.counts, "received");
     double line = bytes * 10 / kModuleBaud;
-    std::printf("\nmoduleflash: the same upload over a pty paced at 115200 baud 8N1, 1024-byte chunks (%d pairs)\n", pairs);
+    std::printf("\nmoduleflash: the same upload over a pty paced at 115200 baud 8N1, 1024-byte chunks (%d pairs, %s)\n", pairs,
+                describe(cpus, spinners.get()).c_str());
     std::printf("  line time                  %.3f s (%.0f bytes both ways)\n", line, bytes);
     printRow("moduleflash", program, mebibytesPerSecond(program.wall.median()));
     printRow("floor (module_floor)", floor, mebibytesPerSecond(floor.wall.median()));
@@ -212,13 +233,15 @@ int positive(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES] [--netns EMU_NS CLIENT_NS ADDRESS]");
+    if (argc < 2) die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES] [--paced-cpus awake|idle|both] "
+            "[--netns EMU_NS CLIENT_NS ADDRESS]");
     char* resolved = realpath(argv[1], nullptr);
     if (resolved == nullptr) die(std::string("no build folder ") + argv[1]);
     const std::string build = resolved;
     std::free(resolved);
     int pairs = 5, pacedPairs = 2;
     std::string emulatorNs, clientNs, address, only;
+    std::vector<PacedCpus> pacedCpus{PacedCpus::Awake, PacedCpus::Idle};
     for (int i = 2; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--pairs" && i + 1 < argc) {
@@ -227,6 +250,11 @@ int main(int argc, char** argv) {
             pacedPairs = positive(argv[++i]);
         } else if (option == "--only" && i + 1 < argc) {
             only = argv[++i];
+        } else if (option == "--paced-cpus" && i + 1 < argc) {
+            std::string mode = argv[++i];
+            if (mode == "awake") pacedCpus = {PacedCpus::Awake};
+            else if (mode == "idle") pacedCpus = {PacedCpus::Idle};
+            else if (mode != "both") die("--paced-cpus takes awake, idle or both, not " + mode);
         } else if (option == "--netns" && i + 3 < argc) {
             emulatorNs = argv[++i];
             clientNs = argv[++i];
@@ -248,8 +276,10 @@ int main(int argc, char** argv) {
     if (chosen(only, "panel")) panelFullSpeed(tools, pairs);
     if (chosen(only, "module")) moduleLoopback(tools, pairs);
     if (!emulatorNs.empty() && chosen(only, "netns")) moduleNetwork(tools, pairs, emulatorNs, clientNs, address);
-    if (chosen(only, "panel-paced")) panelPaced(tools, pacedPairs);
-    if (chosen(only, "module-paced")) modulePaced(tools, pacedPairs);
+    for (PacedCpus cpus : pacedCpus) {
+        if (chosen(only, "panel-paced")) panelPaced(tools, pacedPairs, cpus);
+        if (chosen(only, "module-paced")) modulePaced(tools, pacedPairs, cpus);
+    }
     std::system(("rm -rf " + tools.work).c_str());
     return 0;
 }
