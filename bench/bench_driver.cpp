@@ -117,8 +117,9 @@ std::unique_ptr<AwakeCpus> cpusFor(PacedCpus cpus) {
     return cpus == PacedCpus::Awake ? std::make_unique<AwakeCpus>() : nullptr;
 }
 
-std::string describe(PacedCpus cpus, const AwakeCpus* spinners) {
-    if (cpus == PacedCpus::Idle) return "CPUs left to idle";
+// No spinners: the CPUs were left to idle.
+std::string describe(const AwakeCpus* spinners) {
+    if (spinners == nullptr) return "CPUs left to idle";
     return "CPUs kept awake by " + std::to_string(spinners->count()) + " idle-priority spinners";
 }
 
@@ -133,7 +134,7 @@ void panelPaced(const Tools& tools, int pairs, PacedCpus cpus) {
     double line = bytes * 10 / kPanelBaud + countOf(floor.counts, "answered") * kPanelLatency +
                   countOf(floor.counts, "pause_ms") / 1000;
     std::printf("\npanelflash: the same update, emulator paced at 57600 baud 8N1 and 1 ms reply latency (%d pairs, %s)\n",
-                pairs, describe(cpus, spinners.get()).c_str());
+                pairs, describe(spinners.get()).c_str());
     std::printf("  line time                  %.3f s (%.0f bytes both ways, %.0f latencies, %.0f ms pause)\n", line, bytes,
                 countOf(floor.counts, "answered"), countOf(floor.counts, "pause_ms"));
     printRow("panelflash", program, "");
@@ -190,7 +191,7 @@ void modulePaced(const Tools& tools, int pairs, PacedCpus cpus) {
     double bytes = countOf(floor.counts, "sent") + countOf(floor.counts, "received");
     double line = bytes * 10 / kModuleBaud;
     std::printf("\nmoduleflash: the same upload over a pty paced at 115200 baud 8N1, 1024-byte chunks (%d pairs, %s)\n", pairs,
-                describe(cpus, spinners.get()).c_str());
+                describe(spinners.get()).c_str());
     std::printf("  line time                  %.3f s (%.0f bytes both ways)\n", line, bytes);
     printRow("moduleflash", program, mebibytesPerSecond(program.wall.median()));
     printRow("floor (module_floor)", floor, mebibytesPerSecond(floor.wall.median()));

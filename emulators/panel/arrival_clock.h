@@ -3,8 +3,8 @@
 // arrived whole at max(t, end of the bytes before them) plus their own time.
 // On an unpaced line bytes have arrived when they are read. The emulator
 // handles a frame as soon as it reads it and only dates the reply from the
-// frame's arrival, so a paced exchange costs it one timed wake-up (for the
-// reply), not two.
+// frame's arrival, so a paced exchange costs it a single timed wake-up, the
+// one for the reply.
 #pragma once
 
 #include "line_timing.h"
