@@ -6,14 +6,11 @@
 
 #include "panel_session.h"
 
-constexpr size_t kMaxImagePathLength = 255;
-
 enum class LoadOutcome { loaded, failed, cancelled };
 enum class PickOutcome { picked, cancelled };
 
-// Lists the current directory's .bim files, numbered from 1, and asks for a
-// number or a path until it gets a usable one or the user cancels (an empty
-// line or the end of input).
+// Lets the user choose a .bim file in the platform's way (platformPickFile);
+// cancelled when the user gave up or the choice could not be offered.
 PickOutcome pickImageFile(std::string& path);
 
 // Reads the file at `path` and checks its header and body length against

@@ -7,9 +7,10 @@
 #include "catalogue.h"
 #include "platform/platform.h"
 
-constexpr char kDevicePathPrefix[] = "/dev/";
+// The device path is the backend's prefix (kDevicePathPrefix), the port name
+// and a NUL.
 constexpr uint32_t kMaxPortNameLength = 27;
-constexpr uint32_t kDevicePathSize = sizeof kDevicePathPrefix - 1 + kMaxPortNameLength + 1;
+constexpr uint32_t kDevicePathSize = kMaxDevicePathPrefixLength + kMaxPortNameLength + 1;
 constexpr uint32_t kFrameCapacity = 128;
 constexpr uint32_t kReplyHeaderSize = 7;
 constexpr uint32_t kReplyPayloadSize = 121;

@@ -5,7 +5,7 @@
 bool setDevicePath(PanelSession& session, const char* portName) {
     size_t prefixLength = std::strlen(session.devicePath);
     size_t nameLength = std::strlen(portName);
-    if (prefixLength + nameLength + 1 > kDevicePathSize) {
+    if (nameLength > kMaxPortNameLength || prefixLength + nameLength + 1 > kDevicePathSize) {
         return false;
     }
     std::memcpy(session.devicePath + prefixLength, portName, nameLength + 1);
@@ -20,13 +20,9 @@ void configurePort(PanelSession& session) {
     session.commTimeouts = PortTimeouts{0, 0, 1000, 0, 0};
     session.commState = PortSettings{57600, 8, false, 1, true, false};
     platformConfigurePort(session.port, session.commState, session.commTimeouts);
-    platformFlushPort(session.port);
-    platformSetModemLines(session.port, true);
 }
 
 void closePort(PanelSession& session) {
-    platformSetModemLines(session.port, false);
-    platformFlushPort(session.port);
     platformClosePort(session.port);
     session.port = kNoPort;
 }

@@ -7,7 +7,7 @@
 #include "panel_session.h"
 
 // Appends the port name to the device path prefix. False, with the path left
-// holding what fits, when the name is longer than the buffer allows.
+// as it was, when the name is longer than kMaxPortNameLength.
 bool setDevicePath(PanelSession& session, const char* portName);
 // Opens devicePath exclusively into `port`; prints nothing.
 bool openPort(PanelSession& session);

@@ -4,6 +4,6 @@
 
 void resetSession(PanelSession& session) {
     std::memset(&session, 0, sizeof session);
-    std::memcpy(session.devicePath, kDevicePathPrefix, sizeof kDevicePathPrefix);
+    std::strncpy(session.devicePath, kDevicePathPrefix, kMaxDevicePathPrefixLength);
     session.port = kNoPort;
 }

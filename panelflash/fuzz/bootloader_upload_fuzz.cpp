@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     session.model = &kCatalogue[input.ConsumeIntegralInRange<uint32_t>(0, kCatalogueSize - 1)];
     session.imageSize = input.PickValueInArray(kBodyPages) * kPageSize;
     session.sequence = input.ConsumeIntegral<uint8_t>();
-    session.port = 1;
+    session.port = memoryPort();
 
     PeerAccount account{&input, session.model->hardwareCode};
     account.nextSequence = session.sequence;

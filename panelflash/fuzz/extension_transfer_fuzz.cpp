@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     resetMemoryPlatform();
     session.model = &kCatalogue[0];
     session.hasExtension = 1;
-    session.port = 1;
+    session.port = memoryPort();
 
     PeerAccount account{&input};
     MemoryPlatform& platform = memoryPlatform();

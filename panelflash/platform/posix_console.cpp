@@ -22,6 +22,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/posix_backend.h"
 #include "platform/posix_exit_guard.h"
 
 namespace {

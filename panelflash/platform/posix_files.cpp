@@ -17,6 +17,7 @@
 #include <ctime>
 
 #include "platform/platform.h"
+#include "platform/posix_backend.h"
 
 namespace {
 

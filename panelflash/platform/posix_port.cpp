@@ -2,7 +2,8 @@
 //
 // The port is a terminal device opened non-blocking, so neither the open nor
 // any transfer can hang on the modem lines; every wait is a poll(2) on a
-// monotonic deadline. Exclusivity takes two locks: a flock on the device keeps
+// monotonic deadline, as long as the read time-out that the port's own set-up
+// gave it. Exclusivity takes two locks: a flock on the device keeps
 // out any process that asks for the same lock, root included, and TIOCEXCL
 // keeps ordinary processes out (it alone does not stop root). The exit guard
 // clears TIOCEXCL if the run dies holding the port.
@@ -20,16 +21,18 @@
 #include "platform/posix_deadline.h"
 #include "platform/posix_exit_guard.h"
 
+const char kDevicePathPrefix[] = "/dev/";
+
+// The open terminal and the read time-out its latest set-up gave it.
+struct PlatformPort {
+    int fd;
+    uint32_t readTimeoutMs;
+};
+
 namespace {
 
-// panelflash holds one port at a time, so the time-out of the latest set-up
-// is the one every read waits for. Until a set-up, reads wait as long as a
-// configured port would.
-uint32_t readTimeoutMs = 1000;
-
-int descriptorOf(PortHandle port) {
-    return static_cast<int>(port);
-}
+// Until its first set-up a port's reads wait as long as a configured one's.
+constexpr uint32_t kUnconfiguredReadTimeoutMs = 1000;
 
 speed_t speedFor(uint32_t baudRate) {
     switch (baudRate) {
@@ -53,51 +56,7 @@ tcflag_t characterSizeFor(uint8_t dataBits) {
 
 constexpr short kHangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 
-}  // namespace
-
-bool platformOpenPort(const char* devicePath, PortHandle& port) {
-    int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    // Only a device is a port: a name that leads to a regular file, a FIFO or
-    // a directory would have the frames written into it.
-    struct stat status{};
-    if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
-        close(fd);
-        return false;
-    }
-    // The flock comes first: the exclusive mode belongs to the terminal, not
-    // to this descriptor, so it is set only once the port is ours, and a
-    // failed open never touches the holder's. A device that is no terminal
-    // has no exclusive mode; the flock still keeps it to one holder.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return false;
-    }
-    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
-        close(fd);
-        return false;
-    }
-    exitGuardHoldPort(fd);
-    port = fd;
-    return true;
-}
-
-void platformClosePort(PortHandle port) {
-    int fd = descriptorOf(port);
-    // Cleared first: the exclusive mode belongs to the terminal, not to this
-    // descriptor, and would lock out the next open while anything else
-    // still holds the terminal.
-    exitGuardReleasePort();
-    ioctl(fd, TIOCNXCL);
-    close(fd);
-}
-
-void platformConfigurePort(PortHandle port, const PortSettings& settings, const PortTimeouts& timeouts) {
-    readTimeoutMs = timeouts.readTotalConstantMs;
-
-    int fd = descriptorOf(port);
+void applyLineSettings(int fd, const PortSettings& settings) {
     termios line{};
     if (tcgetattr(fd, &line) != 0) {
         return;
@@ -128,17 +87,66 @@ void platformConfigurePort(PortHandle port, const PortSettings& settings, const 
     tcsetattr(fd, TCSANOW, &line);
 }
 
-void platformFlushPort(PortHandle port) {
-    tcflush(descriptorOf(port), TCIOFLUSH);
+void setModemLines(int fd, bool raised) {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ioctl(fd, raised ? TIOCMBIS : TIOCMBIC, &lines);
 }
 
-void platformSetModemLines(PortHandle port, bool raised) {
-    int lines = TIOCM_DTR | TIOCM_RTS;
-    ioctl(descriptorOf(port), raised ? TIOCMBIS : TIOCMBIC, &lines);
+}  // namespace
+
+bool platformOpenPort(const char* devicePath, PortHandle& port) {
+    int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // Only a device is a port: a name that leads to a regular file, a FIFO or
+    // a directory would have the frames written into it.
+    struct stat status{};
+    if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
+        close(fd);
+        return false;
+    }
+    // The flock comes first: the exclusive mode belongs to the terminal, not
+    // to this descriptor, so it is set only once the port is ours, and a
+    // failed open never touches the holder's. A device that is no terminal
+    // has no exclusive mode; the flock still keeps it to one holder.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        close(fd);
+        return false;
+    }
+    exitGuardHoldPort(fd);
+    port = new PlatformPort{fd, kUnconfiguredReadTimeoutMs};
+    return true;
+}
+
+void platformConfigurePort(PortHandle port, const PortSettings& settings, const PortTimeouts& timeouts) {
+    // The line is always raw and never aborts on an error, so `binary` and
+    // `abortOnError` need nothing; there is no write time-out to set.
+    port->readTimeoutMs = timeouts.readTotalConstantMs;
+    applyLineSettings(port->fd, settings);
+    tcflush(port->fd, TCIOFLUSH);
+    setModemLines(port->fd, true);
+}
+
+void platformClosePort(PortHandle port) {
+    int fd = port->fd;
+    setModemLines(fd, false);
+    tcflush(fd, TCIOFLUSH);
+    // Cleared first: the exclusive mode belongs to the terminal, not to this
+    // descriptor, and would lock out the next open while anything else
+    // still holds the terminal.
+    exitGuardReleasePort();
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+    delete port;
 }
 
 void platformWritePort(PortHandle port, const uint8_t* data, size_t length) {
-    int fd = descriptorOf(port);
+    int fd = port->fd;
     size_t written = 0;
     while (written < length) {
         ssize_t taken = write(fd, data + written, length - written);
@@ -166,9 +174,9 @@ void platformWritePort(PortHandle port, const uint8_t* data, size_t length) {
 }
 
 bool platformReadPort(PortHandle port, uint8_t* buffer, size_t count, size_t& received) {
-    int fd = descriptorOf(port);
+    int fd = port->fd;
     received = 0;
-    PosixDeadline deadline = deadlineAfter(readTimeoutMs);
+    PosixDeadline deadline = deadlineAfter(port->readTimeoutMs);
     // Waits before each read: a reply is hardly ever there the moment its
     // frame has gone out, and a read that finds nothing would cost a system
     // call in every exchange.

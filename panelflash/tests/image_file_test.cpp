@@ -236,7 +236,7 @@ TEST_F(ImagePick, ListsOnlyTheImagesInNameOrder) {
 }
 
 TEST_F(ImagePick, AnswersAndTheirOutcomes) {
-    const std::string longestPath(kMaxImagePathLength, 'p');
+    const std::string longestPath(kMaxPickedPathLength, 'p');
     struct Answer {
         const char* label;
         std::string typed;

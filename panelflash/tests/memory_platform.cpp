@@ -4,10 +4,15 @@
 
 #include "platform/platform.h"
 
+const char kDevicePathPrefix[] = "/dev/";
+
+// The in-memory port has nothing of its own to hold.
+struct PlatformPort {};
+
 namespace {
 
 MemoryPlatform instance;
-constexpr PortHandle kMemoryPort = 1;
+PlatformPort theOnlyPort;
 
 }  // namespace
 
@@ -23,6 +28,10 @@ MemoryPlatform& memoryPlatform() {
     return instance;
 }
 
+PortHandle memoryPort() {
+    return &theOnlyPort;
+}
+
 void resetMemoryPlatform() {
     instance = MemoryPlatform{};
 }
@@ -31,19 +40,18 @@ bool platformOpenPort(const char*, PortHandle& port) {
     if (instance.openFails) {
         return false;
     }
-    port = kMemoryPort;
+    port = memoryPort();
     return true;
 }
 
-void platformClosePort(PortHandle) {}
-
-void platformConfigurePort(PortHandle, const PortSettings&, const PortTimeouts&) {}
-
-void platformFlushPort(PortHandle) {
+// Set-up and close both empty the line.
+void platformConfigurePort(PortHandle, const PortSettings&, const PortTimeouts&) {
     instance.incoming.clear();
 }
 
-void platformSetModemLines(PortHandle, bool) {}
+void platformClosePort(PortHandle) {
+    instance.incoming.clear();
+}
 
 void platformWritePort(PortHandle, const uint8_t* data, size_t length) {
     ++instance.writeCount;
@@ -86,12 +94,8 @@ void platformDiscardTypedKeys() {
     instance.keyWaiting = false;
 }
 
-bool platformReadLine(std::string&) {
+bool platformPickFile(const char*, const char*, std::string&) {
     return false;
-}
-
-std::vector<std::string> platformListFiles(const char*) {
-    return {};
 }
 
 std::FILE* platformOpenFileForReading(const char*) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 struct Pause {
     uint32_t milliseconds;
     size_t afterWrites;  // writes made before the pause began
@@ -40,5 +42,7 @@ struct MemoryPlatform {
 
 // The one instance the platform functions work on.
 MemoryPlatform& memoryPlatform();
+// The port every open yields: a session can be given it without an open.
+PortHandle memoryPort();
 // Puts the instance back to its starting state.
 void resetMemoryPlatform();

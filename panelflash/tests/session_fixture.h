@@ -14,7 +14,7 @@ inline std::unique_ptr<PanelSession> newSession(const char* modelName) {
     auto session = std::make_unique<PanelSession>();
     resetSession(*session);
     session->model = selectModel(modelName);
-    session->port = 1;
+    session->port = memoryPort();
     return session;
 }
 

@@ -21,6 +21,7 @@
 
 #include "deadline.h"
 #include "platform/platform.h"
+#include "platform/posix_backend.h"
 
 namespace {
 

@@ -131,6 +131,30 @@ TEST_F(PseudoTerminalPort, TricklingBytesDoNotStretchTheTotalTimeOut) {
     EXPECT_FALSE(readPort(*session_, buffer, sizeof buffer)) << "a short read counts as failed";
 }
 
+TEST_F(PseudoTerminalPort, EachOpenPortKeepsTheReadTimeOutOfItsOwnSetUp) {
+    openAndConfigure();
+    int otherMaster = -1;
+    int otherSlave = -1;
+    char otherName[64] = {};
+    ASSERT_EQ(openpty(&otherMaster, &otherSlave, otherName, nullptr, nullptr), 0);
+    PortHandle other = kNoPort;
+    ASSERT_TRUE(platformOpenPort(otherName, other));
+    // The port set up last asks for a long wait; the first keeps its second.
+    const PortSettings settings{57600, 8, false, 1, true, false};
+    platformConfigurePort(other, settings, PortTimeouts{0, 0, 60000, 0, 0});
+
+    uint8_t buffer[3] = {};
+    size_t received = 0;
+    Deadline bound(20s);
+    EXPECT_TRUE(platformReadPort(session_->port, buffer, 3, received));
+    EXPECT_FALSE(bound.expired()) << "the read waited for the other port's time-out";
+    EXPECT_EQ(received, 0u);
+
+    platformClosePort(other);
+    close(otherMaster);
+    close(otherSlave);
+}
+
 TEST_F(PseudoTerminalPort, HungUpLineFailsAtOnce) {
     openAndConfigure();
     closeMaster();
