@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <map>
 
 namespace panel_emulator {
 
@@ -69,6 +70,20 @@ struct Reading {
     const PanelModel* model = nullptr;
 };
 
+// "N:MS": the reply to frame N held back MS longer.
+template <typename Fault>
+void delayReply(std::map<unsigned, Fault>& faults, const std::string& pair) {
+    auto [n, ms] = splitPair(pair);
+    faults[n].delay = parseMillis(ms);
+}
+
+// "K:BYTE": the reply to firmware frame K carries BYTE in `field`.
+void forceReplyByte(FaultPlan& faults, const std::string& pair, std::optional<std::uint8_t> FirmwareFault::*field,
+                    const std::string& what) {
+    auto [k, byte] = splitPair(pair);
+    faults.firmware[k].*field = parseByte(byte, what);
+}
+
 template <bool BootFault::*fault>
 void markBootFrame(Reading& reading, const OptionWords& words) {
     reading.options.faults.boot[parseFrameNumber(words[1])].*fault = true;
@@ -100,28 +115,18 @@ const Option<Reading> kOptions[] = {
     {"--silent", "N", "apply bootloader frame N, send no reply", markBootFrame<&BootFault::silent>},
     {"--short", "N", "apply bootloader frame N, send 2 of the 3 reply bytes", markBootFrame<&BootFault::shortReply>},
     {"--delay", "N:MS", "hold the reply to bootloader frame N back MS longer",
-     [](Reading& r, const OptionWords& w) {
-         auto [n, ms] = splitPair(w[1]);
-         r.options.faults.boot[n].delay = parseMillis(ms);
-     }},
+     [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.boot, w[1]); }},
     {"--garbage", "N", "apply bootloader frame N, answer with 3 random bytes", markBootFrame<&BootFault::garbage>},
     {"--hangup", "N", "apply bootloader frame N, send 1 reply byte, close the line", markBootFrame<&BootFault::hangUp>},
     {"--fw-status", "K:V", "reply to firmware frame K with status V",
-     [](Reading& r, const OptionWords& w) {
-         auto [k, v] = splitPair(w[1]);
-         r.options.faults.firmware[k].status = parseByte(v, "status");
-     }},
+     [](Reading& r, const OptionWords& w) { forceReplyByte(r.options.faults, w[1], &FirmwareFault::status, "status"); }},
     {"--fw-silent", "K", "send no reply to firmware frame K", markFirmwareFrame<&FirmwareFault::silent>},
     {"--fw-length", "K:L", "reply to firmware frame K with length byte L",
      [](Reading& r, const OptionWords& w) {
-         auto [k, l] = splitPair(w[1]);
-         r.options.faults.firmware[k].length = parseByte(l, "length byte");
+         forceReplyByte(r.options.faults, w[1], &FirmwareFault::length, "length byte");
      }},
     {"--fw-delay", "K:MS", "hold the reply to firmware frame K back MS longer",
-     [](Reading& r, const OptionWords& w) {
-         auto [k, ms] = splitPair(w[1]);
-         r.options.faults.firmware[k].delay = parseMillis(ms);
-     }},
+     [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.firmware, w[1]); }},
     {"--fw-short", "K", "reply to firmware frame K without its last byte", markFirmwareFrame<&FirmwareFault::shortReply>},
     {"--fw-garbage", "K", "answer firmware frame K with 7 random bytes", markFirmwareFrame<&FirmwareFault::garbage>},
     {"--fw-hangup", "K", "send 3 reply bytes to firmware frame K, close the line",

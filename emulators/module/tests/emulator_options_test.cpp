@@ -13,6 +13,12 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// A line that parses, and what it must have set.
+struct GoodLine {
+    Args args;
+    std::function<void(const EmulatorOptions&)> check;
+};
+
 ParsedOptions parse(const Args& args) {
     std::vector<const char*> argv{"module-emulator"};
     for (const auto& arg : args) argv.push_back(arg.c_str());
@@ -22,11 +28,7 @@ ParsedOptions parse(const Args& args) {
 }  // namespace
 
 TEST(EmulatorOptions, GoodLinesSetWhatTheySay) {
-    struct Case {
-        Args args;
-        std::function<void(const EmulatorOptions&)> check;
-    };
-    const Case cases[] = {
+    const GoodLine cases[] = {
         {{"--tcp"},
          [](const EmulatorOptions& o) {
              EXPECT_EQ(o.transport, Transport::Tcp);
@@ -68,7 +70,7 @@ TEST(EmulatorOptions, GoodLinesSetWhatTheySay) {
              EXPECT_EQ(o.faults.find(8), nullptr);
          }},
     };
-    for (const Case& c : cases) {
+    for (const GoodLine& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const ParsedOptions result = parse(c.args);
         ASSERT_TRUE(result.options) << result.error;
