@@ -3,9 +3,11 @@
 #include <cstring>
 
 bool setDevicePath(PanelSession& session, const char* portName) {
+    // The prefix has at most kMaxDevicePathPrefixLength characters, so a
+    // name within its limit always fits with its NUL.
     size_t prefixLength = std::strlen(session.devicePath);
     size_t nameLength = std::strlen(portName);
-    if (nameLength > kMaxPortNameLength || prefixLength + nameLength + 1 > kDevicePathSize) {
+    if (nameLength > kMaxPortNameLength) {
         return false;
     }
     std::memcpy(session.devicePath + prefixLength, portName, nameLength + 1);
