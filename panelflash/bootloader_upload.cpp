@@ -11,6 +11,7 @@
 #include "catalogue.h"
 #include "console.h"
 #include "frame_trace.h"
+#include "panel_protocol.h"
 #include "serial_link.h"
 
 const SectorMapRow kSectorMap[kSectorCount] = {
@@ -24,27 +25,6 @@ const SectorMapRow kSectorMap[kSectorCount] = {
 };
 
 namespace {
-
-enum : uint8_t {
-    kSync = 0x00,
-    kIdentify = 0x01,
-    kData = 0x06,
-    kErase = 0x0A,
-    kWrite = 0x0B,
-};
-
-enum : uint32_t {
-    kLastSyncStep = 4,
-    kIdentifyStep = 5,
-    kPageLoopSetupStep = 6,
-    kPageDataStep = 7,
-    kPageEraseStep = 8,
-    kPageWriteStep = 9,
-    kFirstPageDataStep = 10,
-    kFirstPageEraseStep = 11,
-    kFirstPageWriteStep = 12,
-    kFinalStep = 13,
-};
 
 constexpr uint8_t kRefusedStatus = 1;
 constexpr uint32_t kImageStartAddress = 0x2000;
@@ -66,7 +46,7 @@ uint8_t* beginFrame(PanelSession& session, uint8_t command, uint32_t length) {
 
 // The next of the page's 69 packets; true once the last one is built.
 bool buildDataPacket(PanelSession& session) {
-    uint8_t* frame = beginFrame(session, kData, kDataFrameLength);
+    uint8_t* frame = beginFrame(session, kDataCommand, kDataFrameLength);
     frame[2] = static_cast<uint8_t>(session.packetIndex);
     // A page's last packet carries 44 bytes past the page; past the end of
     // the image buffer those are zero bytes.
@@ -81,13 +61,13 @@ bool buildDataPacket(PanelSession& session) {
 }
 
 void buildErase(PanelSession& session, uint8_t sector) {
-    uint8_t* frame = beginFrame(session, kErase, 3);
+    uint8_t* frame = beginFrame(session, kEraseCommand, 3);
     frame[2] = sector;
     session.currentSector = sector;
 }
 
 void buildWrite(PanelSession& session, uint8_t sector, uint8_t pageInSector) {
-    uint8_t* frame = beginFrame(session, kWrite, 4);
+    uint8_t* frame = beginFrame(session, kWriteCommand, 4);
     frame[2] = sector;
     frame[3] = pageInSector;
 }
@@ -133,28 +113,18 @@ void printTrace(const uint8_t* bytes, uint32_t count) {
     consolePrint("%s", trace.text);
 }
 
-}  // namespace
-
-BootReply judgeBootReply(bool readOk, uint8_t status, bool identification, uint8_t chosenCode) {
-    if (!readOk || status == kRefusedStatus) {
-        return BootReply::refused;
-    }
-    if (identification && hardwareMismatch(status, chosenCode) != nullptr) {
-        return BootReply::wrongHardware;
-    }
-    return BootReply::accepted;
-}
-
+// The work of the current step: builds the frame in txFrame, sets txLength
+// and rxExpected (0 when the cycle sends or reads nothing) and moves step on.
 void prepareBootStep(PanelSession& session) {
     session.txLength = 0;
     session.rxExpected = 0;
     switch (session.step) {
-    case 0: case 1: case 2: case 3: case kLastSyncStep:
-        beginFrame(session, kSync, 2);
+    case kFirstSyncStep: case 1: case 2: case 3: case kLastSyncStep:
+        beginFrame(session, kSyncCommand, 2);
         ++session.step;
         break;
     case kIdentifyStep:
-        beginFrame(session, kIdentify, 2);
+        beginFrame(session, kIdentifyCommand, 2);
         session.step = kPageLoopSetupStep;
         break;
     case kPageLoopSetupStep:
@@ -185,7 +155,7 @@ void prepareBootStep(PanelSession& session) {
     case kFirstPageWriteStep:
         session.stopFlag = 1;
         buildWrite(session, kFirstPageSector, 0);
-        session.step = kFinalStep;
+        session.step = kBootDoneStep;
         break;
     default:
         // Past the final Write there is nothing left to send.
@@ -194,8 +164,21 @@ void prepareBootStep(PanelSession& session) {
     }
 }
 
+}  // namespace
+
+BootReply judgeBootReply(bool readOk, uint8_t status, bool identification, uint8_t chosenCode) {
+    if (!readOk || status == kRefusedStatus) {
+        return BootReply::refused;
+    }
+    if (identification && hardwareMismatch(status, chosenCode) != nullptr) {
+        return BootReply::wrongHardware;
+    }
+    return BootReply::accepted;
+}
+
+
 void runBootloaderUpload(PanelSession& session) {
-    session.step = 0;
+    session.step = kFirstSyncStep;
     // Only an accepted final Write makes the phase a success.
     session.failFlag = 1;
     for (;;) {

@@ -28,10 +28,6 @@ enum class BootReply {
 // status byte is the panel's hardware code.
 BootReply judgeBootReply(bool readOk, uint8_t status, bool identification, uint8_t chosenCode);
 
-// The work of the current step: builds the frame in txFrame, sets txLength
-// and rxExpected (0 when the cycle sends or reads nothing) and moves step on.
-void prepareBootStep(PanelSession& session);
-
 // Runs steps 0 to 13 on an open, configured port. failFlag is 0 on return
 // only when the final Write was accepted; stopFlag is 1 unless a key ended it.
 void runBootloaderUpload(PanelSession& session);

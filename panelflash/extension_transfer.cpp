@@ -8,29 +8,13 @@
 #include "console.h"
 #include "frame_trace.h"
 #include "link_frame.h"
+#include "panel_protocol.h"
 #include "serial_link.h"
 
 namespace {
 
-enum : uint32_t {
-    kOpenStep = 14,
-    kSecondCommandStep = 15,
-    kBeforeBlocksStep = 16,
-    kOpenBlockStep = 17,
-    kChunkStep = 18,
-    kCloseBlockStep = 19,
-    kFinalFrameStep = 20,
-    kDoneStep = 21,
-};
-
-enum : uint8_t {
-    kOpenCommand = 0x61,
-    kSecondCommand = 0x1F,
-    kBlockCommand = 0x70,
-    kChunkCommand = 0x71,
-    kFinalCommand = 0x99,
-};
-
+// A reply length byte the 128-byte reply buffer can take: 1 to 122.
+constexpr uint32_t kMaxReplyLength = kReplyHeaderSize + kReplyPayloadSize - 6;
 constexpr uint8_t kOpenAcceptedStatus = 0x0F;
 constexpr uint8_t kAcceptedStatus = 0x10;
 constexpr uint32_t kChunksPerBlock = 8;
@@ -70,8 +54,10 @@ bool readReply(PanelSession& session) {
     return ok;
 }
 
-}  // namespace
-
+// The work of the current step: builds its frame in txFrame, sets txLength
+// and rxExpected (1 when a reply is awaited) and updates the block and chunk
+// counters. The final frame's step moves on here; the done step ends the
+// phase with success.
 void prepareTransferStep(PanelSession& session) {
     session.txLength = 0;
     session.rxExpected = 0;
@@ -99,9 +85,9 @@ void prepareTransferStep(PanelSession& session) {
         break;
     case kFinalFrameStep:
         buildFrame(session, kFinalCommand, 0);
-        session.step = kDoneStep;
+        session.step = kTransferDoneStep;
         break;
-    case kDoneStep:
+    case kTransferDoneStep:
         session.failFlag = 0;
         session.stopFlag = 1;
         break;
@@ -112,10 +98,7 @@ void prepareTransferStep(PanelSession& session) {
     }
 }
 
-uint8_t expectedTransferStatus(uint32_t step) {
-    return step == kOpenStep ? kOpenAcceptedStatus : kAcceptedStatus;
-}
-
+// Moves to the next step once the reply carried the expected status.
 void advanceTransferStep(PanelSession& session) {
     switch (session.step) {
     case kBeforeBlocksStep:
@@ -136,6 +119,12 @@ void advanceTransferStep(PanelSession& session) {
     }
 }
 
+}  // namespace
+
+uint8_t expectedTransferStatus(uint32_t step) {
+    return step == kOpenStep ? kOpenAcceptedStatus : kAcceptedStatus;
+}
+
 void runExtensionTransfer(PanelSession& session) {
     session.step = kOpenStep;
     session.stopFlag = 0;
@@ -144,7 +133,7 @@ void runExtensionTransfer(PanelSession& session) {
     for (;;) {
         uint32_t stepDone = session.step;
         prepareTransferStep(session);
-        if (stepDone == kDoneStep) {
+        if (stepDone == kTransferDoneStep) {
             // The panel takes the final frame without answering; give it
             // time before the port is closed.
             platformSleep(kFinalPauseMs);

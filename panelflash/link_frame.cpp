@@ -1,9 +1,12 @@
 // A LinkFrame is AA 16 30, a length byte L, the command, L-1 payload bytes and
 // a CRC-16 over everything before it, high byte first. The payload depends on
-// the command and, for 0x70, on the transfer step the frame is sent in.
+// the command and, for the block command, on the transfer step the frame is
+// sent in.
 #include "link_frame.h"
 
 #include <cstring>
+
+#include "panel_protocol.h"
 
 namespace {
 
@@ -16,25 +19,25 @@ constexpr uint32_t kBlockSize = 256;
 
 // Writes the payload of `command` at `payload`; returns its length.
 uint32_t writePayload(const PanelSession& session, uint8_t command, uint8_t* payload) {
-    if (command == 0x71) {
+    if (command == kChunkCommand) {
         const uint8_t* chunk =
             session.image + kExtensionOffset + session.blockIndex * kBlockSize + session.chunkIndex * kChunkSize;
         std::memcpy(payload, chunk, kChunkSize);
         return kChunkSize;
     }
-    if (command != 0x70) {
+    if (command != kBlockCommand) {
         return 0;
     }
     switch (session.step) {
-    case 16:
+    case kBeforeBlocksStep:
         payload[0] = 0x41;
         payload[1] = 0x07;
         payload[2] = 0x07;
         return 3;
-    case 17:
+    case kOpenBlockStep:
         payload[0] = 0x01;
         return 1;
-    case 19:
+    case kCloseBlockStep:
         payload[0] = 0x42;
         payload[1] = 0x07;
         payload[2] = static_cast<uint8_t>(session.blockIndex);

@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
     }
 
     // 5. The image: a cancelled pick ends the run at once, without a word.
+    //    Keys typed ahead during the pick answer no prompt that follows.
     switch (loadImage(session)) {
     case LoadOutcome::cancelled:
         return kExitEarly;
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
     case LoadOutcome::loaded:
         break;
     }
+    platformDiscardTypedKeys();
 
     // 6. Line set-up for the bootloader.
     configurePort(session);

@@ -15,6 +15,7 @@
 #include "bootloader_upload.h"
 #include "catalogue.h"
 #include "memory_platform.h"
+#include "panel_protocol.h"
 #include "panel_session.h"
 
 namespace {
@@ -22,8 +23,6 @@ namespace {
 // Image bodies that reach the interesting page counts: none, one page, one
 // sector boundary, and the last pages the sector map covers and beyond.
 constexpr uint32_t kBodyPages[] = {0, 1, 2, 9, 0x7C, 0x7D, 0x80};
-
-enum : uint8_t { kSync = 0x00, kIdentify = 0x01, kData = 0x06, kErase = 0x0A, kWrite = 0x0B };
 
 struct PeerAccount {
     FuzzedDataProvider* input;
@@ -48,10 +47,10 @@ void checkFrame(PeerAccount& account, const uint8_t* frame, size_t length) {
     require(frame[1] == account.nextSequence);
     ++account.nextSequence;
     switch (frame[0]) {
-    case kSync: case kIdentify: require(length == 2); break;
-    case kData: require(length == 63 && frame[2] <= 68); break;
-    case kErase: require(length == 3 && frame[2] < kSectorCount); break;
-    case kWrite: require(length == 4 && frame[2] < kSectorCount); break;
+    case kSyncCommand: case kIdentifyCommand: require(length == 2); break;
+    case kDataCommand: require(length == 63 && frame[2] <= 68); break;
+    case kEraseCommand: require(length == 3 && frame[2] < kSectorCount); break;
+    case kWriteCommand: require(length == 4 && frame[2] < kSectorCount); break;
     default: require(false);
     }
 }
@@ -59,7 +58,7 @@ void checkFrame(PeerAccount& account, const uint8_t* frame, size_t length) {
 void answer(PeerAccount& account, const uint8_t* frame, size_t length) {
     checkFrame(account, frame, length);
     ++account.frames;
-    bool identification = frame[0] == kIdentify;
+    bool identification = frame[0] == kIdentifyCommand;
     MemoryPlatform& platform = memoryPlatform();
     // Only the reply to this frame is ever waiting.
     platform.incoming.clear();
@@ -110,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t pagesSent = (bodyPages < 2 ? 1 : bodyPages - 1) + 1;
     require(account.frames <= 5 + 1 + pagesSent * (69 + 1 + 1));
     if (session.failFlag == 0) {
-        require(account.everyReplyGood && session.step == 13 && session.stopFlag == 1);
+        require(account.everyReplyGood && session.step == kBootDoneStep && session.stopFlag == 1);
     }
     bool keyArrived = platform.keyAfterWrite != 0 && account.frames >= platform.keyAfterWrite;
     if (account.everyReplyGood && !keyArrived) {

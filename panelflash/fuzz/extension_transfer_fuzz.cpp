@@ -16,13 +16,12 @@
 #include "catalogue.h"
 #include "extension_transfer.h"
 #include "memory_platform.h"
+#include "panel_protocol.h"
 #include "panel_session.h"
 
 namespace {
 
 constexpr size_t kFramesInFullTransfer = 3 + 128 * 10 + 1;
-constexpr uint8_t kOpenCommand = 0x61;
-constexpr uint8_t kFinalCommand = 0x99;
 constexpr uint32_t kLengthOffset = 3;
 constexpr uint32_t kCommandOffset = 4;
 

@@ -60,17 +60,21 @@ bool platformReadPort(PortHandle port, uint8_t* buffer, size_t count, size_t& re
 // --- console ---------------------------------------------------------------
 
 // Prepares the console: output unbuffered, keyboard in key mode (one key at a
-// time, no echo) with its settings restored at every exit and on the usual
-// termination signals.
+// time, no echo) with its settings restored at every exit and on the signals
+// that end or stop the process; a port still held at such an exit is given
+// back too.
 void platformInitConsole();
 // Writes the text to standard output at once, in one piece.
 void platformConsoleWrite(const char* text, size_t length);
 // True when a key press is waiting; the key stays waiting.
 bool platformKeyPending();
 // Waits for one key press and takes it, without echo. A key that the
-// terminal sends as several bytes counts as one. Returns at once when the
-// keyboard input has ended.
+// terminal sends as several bytes (an escape sequence, a character of
+// several bytes) counts as one. Returns at once when the keyboard input has
+// ended.
 void platformWaitForKey();
+// Discards every key typed so far and not yet taken.
+void platformDiscardTypedKeys();
 // Reads one line typed with echo and line editing into `line` (without its
 // line end). False at end of input.
 bool platformReadLine(std::string& line);
@@ -78,7 +82,7 @@ bool platformReadLine(std::string& line);
 // --- files and time --------------------------------------------------------
 
 // Names of the regular files in the current directory that end in `suffix`,
-// sorted by name.
+// in any case, sorted by name.
 std::vector<std::string> platformListFiles(const char* suffix);
 // Opens a regular file for binary reading; nullptr for anything else
 // (missing, unreadable, a directory, a FIFO, a device).

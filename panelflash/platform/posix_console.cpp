@@ -7,20 +7,22 @@
 // later wait returns at once and no key is ever pending: the run can neither
 // hang nor spin on a closed input.
 //
+// On a terminal one key is whatever one key press sends: an escape sequence
+// (arrows, function keys) or a character of several bytes (è, €) is taken
+// whole by one wait, so one press never passes two prompts.
+//
 // A terminal is put in key mode (no line buffering, no echo, signals kept so
-// Ctrl-C still ends the run) and its own settings come back on every way out:
-// normal exit, and SIGINT, SIGTERM and SIGHUP, whose handlers restore the
-// settings and then die by the same signal.
+// Ctrl-C still ends the run); the exit guard gives its own settings back on
+// every way out.
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/platform.h"
+#include "platform/posix_exit_guard.h"
 
 namespace {
 
@@ -31,39 +33,10 @@ constexpr unsigned char kEscape = 0x1B;
 constexpr int kEscapeSequenceGapMs = 30;
 
 bool keyboardIsTerminal = false;
-termios originalSettings{};
-termios keySettings{};
-bool cleanupInstalled = false;
 
 bool hasPushedBack = false;
 unsigned char pushedBack = 0;
 bool inputEnded = false;
-
-void restoreTerminal() {
-    if (keyboardIsTerminal) {
-        tcsetattr(kKeyboard, TCSANOW, &originalSettings);
-    }
-}
-
-void restoreTerminalAndDie(int signalNumber) {
-    restoreTerminal();
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
-}
-
-void installCleanup() {
-    if (cleanupInstalled) {
-        return;
-    }
-    cleanupInstalled = true;
-    std::atexit(restoreTerminal);
-    struct sigaction action{};
-    action.sa_handler = restoreTerminalAndDie;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signalNumber, &action, nullptr);
-    }
-}
 
 // Reads one byte, waiting at most `timeoutMs` (-1: without limit). False on
 // time-out and at end of input, which it records.
@@ -140,6 +113,36 @@ void skipEscapeSequence() {
     }
 }
 
+// UTF-8: how many continuation bytes follow a lead byte (0 for any other byte).
+int continuationCount(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return 1;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return 3;
+    }
+    return 0;
+}
+
+// Consumes the continuation bytes of a character that began with `lead`. A
+// byte that cannot continue it starts the next key.
+void skipCharacterTail(unsigned char lead) {
+    for (int remaining = continuationCount(lead); remaining > 0; --remaining) {
+        unsigned char next = 0;
+        if (!takeSequenceByte(next)) {
+            return;
+        }
+        if (next < 0x80 || next > 0xBF) {
+            hasPushedBack = true;
+            pushedBack = next;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void platformInitConsole() {
@@ -148,17 +151,19 @@ void platformInitConsole() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     hasPushedBack = false;
     inputEnded = false;
+    termios originalSettings{};
     keyboardIsTerminal = tcgetattr(kKeyboard, &originalSettings) == 0;
+    exitGuardInstall();
     if (!keyboardIsTerminal) {
         return;
     }
-    keySettings = originalSettings;
+    termios keySettings = originalSettings;
     keySettings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     keySettings.c_lflag |= ISIG;
     keySettings.c_cc[VMIN] = 1;
     keySettings.c_cc[VTIME] = 0;
-    installCleanup();
-    tcsetattr(kKeyboard, TCSANOW, &keySettings);
+    exitGuardKeepTerminal(kKeyboard, originalSettings, keySettings);
+    exitGuardUseKeyMode(true);
 }
 
 void platformConsoleWrite(const char* text, size_t length) {
@@ -196,15 +201,27 @@ bool platformKeyPending() {
 
 void platformWaitForKey() {
     unsigned char byte = 0;
-    if (takeByte(byte, -1) && byte == kEscape && keyboardIsTerminal) {
+    if (!takeByte(byte, -1) || !keyboardIsTerminal) {
+        return;
+    }
+    if (byte == kEscape) {
         skipEscapeSequence();
+    } else {
+        skipCharacterTail(byte);
+    }
+}
+
+void platformDiscardTypedKeys() {
+    hasPushedBack = false;
+    if (keyboardIsTerminal) {
+        tcflush(kKeyboard, TCIFLUSH);
     }
 }
 
 bool platformReadLine(std::string& line) {
     line.clear();
     if (keyboardIsTerminal) {
-        tcsetattr(kKeyboard, TCSANOW, &originalSettings);
+        exitGuardUseKeyMode(false);
     }
     bool gotAny = false;
     unsigned char byte = 0;
@@ -216,7 +233,7 @@ bool platformReadLine(std::string& line) {
         line.push_back(static_cast<char>(byte));
     }
     if (keyboardIsTerminal) {
-        tcsetattr(kKeyboard, TCSANOW, &keySettings);
+        exitGuardUseKeyMode(true);
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();

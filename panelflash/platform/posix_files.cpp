@@ -6,6 +6,7 @@
 // the open), checks the type on the open descriptor itself (no race with a
 // rename), and only then hands a blocking stream to the reader.
 #include <dirent.h>
+#include <strings.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,10 +20,12 @@
 
 namespace {
 
+// Suffixes match whatever their case (FW.BIM, fw.Bim), as a file dialog's
+// filter does.
 bool endsWith(const char* name, const char* suffix) {
     size_t nameLength = std::strlen(name);
     size_t suffixLength = std::strlen(suffix);
-    return nameLength >= suffixLength && std::strcmp(name + nameLength - suffixLength, suffix) == 0;
+    return nameLength >= suffixLength && strcasecmp(name + nameLength - suffixLength, suffix) == 0;
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 //
 // The port is a terminal device opened non-blocking, so neither the open nor
 // any transfer can hang on the modem lines; every wait is a poll(2) on a
-// monotonic deadline. Exclusivity takes two locks: TIOCEXCL keeps ordinary
-// processes out, and a flock on the device keeps out any process that asks
-// for the same lock, root included (TIOCEXCL alone does not stop root).
+// monotonic deadline. Exclusivity takes two locks: a flock on the device keeps
+// out any process that asks for the same lock, root included, and TIOCEXCL
+// keeps ordinary processes out (it alone does not stop root). The exit guard
+// clears TIOCEXCL if the run dies holding the port.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -17,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix_deadline.h"
+#include "platform/posix_exit_guard.h"
 
 namespace {
 
@@ -65,20 +67,19 @@ bool platformOpenPort(const char* devicePath, PortHandle& port) {
         close(fd);
         return false;
     }
-    // A device that is no terminal has no exclusive mode to set; the flock
-    // below still keeps it to one holder.
-    bool exclusiveMode = ioctl(fd, TIOCEXCL) == 0;
-    if (!exclusiveMode && errno != ENOTTY) {
-        close(fd);
-        return false;
-    }
+    // The flock comes first: the exclusive mode belongs to the terminal, not
+    // to this descriptor, so it is set only once the port is ours, and a
+    // failed open never touches the holder's. A device that is no terminal
+    // has no exclusive mode; the flock still keeps it to one holder.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (exclusiveMode) {
-            ioctl(fd, TIOCNXCL);
-        }
         close(fd);
         return false;
     }
+    if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        close(fd);
+        return false;
+    }
+    exitGuardHoldPort(fd);
     port = fd;
     return true;
 }
@@ -88,6 +89,7 @@ void platformClosePort(PortHandle port) {
     // Cleared first: the exclusive mode belongs to the terminal, not to this
     // descriptor, and would lock out the next open while anything else
     // still holds the terminal.
+    exitGuardReleasePort();
     ioctl(fd, TIOCNXCL);
     close(fd);
 }

@@ -102,6 +102,34 @@ protected:
     Misbehaviour misbehaviour = Misbehaviour::none;
 };
 
+TEST(BootReplyJudge, StatusOneRefusesAndOnlyIdentifyChecksTheHardware) {
+    constexpr uint8_t kKaldor32 = 0x24;
+    struct {
+        const char* name;
+        bool readOk;
+        uint8_t status;
+        bool identification;
+        BootReply verdict;
+    } cases[] = {
+        {"failed read", false, 0x00, false, BootReply::refused},
+        {"status 1", true, 0x01, false, BootReply::refused},
+        {"status 0", true, 0x00, false, BootReply::accepted},
+        {"status 2", true, 0x02, false, BootReply::accepted},
+        {"status FF", true, 0xFF, false, BootReply::accepted},
+        {"a hardware code outside Identify", true, 0x10, false, BootReply::accepted},
+        {"Identify, failed read", false, kKaldor32, true, BootReply::refused},
+        {"Identify, status 1", true, 0x01, true, BootReply::refused},
+        {"Identify, the chosen code", true, kKaldor32, true, BootReply::accepted},
+        {"Identify, the code of the model's later board", true, 0x44, true, BootReply::accepted},
+        {"Identify, another model's code", true, 0x10, true, BootReply::wrongHardware},
+        {"Identify, an unknown code", true, 0x00, true, BootReply::wrongHardware},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(judgeBootReply(c.readOk, c.status, c.identification, kKaldor32), c.verdict);
+    }
+}
+
 TEST(SectorMap, FirstPagesAndSizesCoverPages0To125) {
     uint32_t nextPage = 0;
     for (uint32_t row = 0; row < kSectorCount; ++row) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link_frame.h"
+#include "panel_protocol.h"
 #include "session_fixture.h"
 
 namespace {
@@ -51,8 +52,8 @@ protected:
         if (frames.size() - 1 == oddFrame) {
             memoryPlatform().reply(oddReply.data(), oddReply.size());
             memoryPlatform().hungUp = hangUpAtOddFrame;
-        } else if (command != 0x99) {
-            Bytes reply = replyFrame(replyLength, command == 0x61 ? 0x0F : 0x10);
+        } else if (command != kFinalCommand) {
+            Bytes reply = replyFrame(replyLength, command == kOpenCommand ? 0x0F : 0x10);
             memoryPlatform().reply(reply.data(), reply.size());
         }
     }
@@ -80,6 +81,20 @@ std::vector<Bytes> expectedCommands(const PanelSession& session) {
     }
     commands.push_back({0x99});
     return commands;
+}
+
+TEST(TransferReplyJudge, OnlyTheOpenStepExpects0F) {
+    struct {
+        uint32_t step;
+        uint8_t expected;
+    } cases[] = {
+        {kOpenStep, 0x0F},       {kSecondCommandStep, 0x10}, {kBeforeBlocksStep, 0x10},
+        {kOpenBlockStep, 0x10},  {kChunkStep, 0x10},         {kCloseBlockStep, 0x10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        EXPECT_EQ(expectedTransferStatus(c.step), c.expected);
+    }
 }
 
 TEST_F(ExtensionTransferTest, SendsEveryBlockThenPausesAfterTheFinalFrame) {

@@ -82,6 +82,10 @@ void platformWaitForKey() {
     instance.keyAfterWrite = 0;
 }
 
+void platformDiscardTypedKeys() {
+    instance.keyWaiting = false;
+}
+
 bool platformReadLine(std::string&) {
     return false;
 }

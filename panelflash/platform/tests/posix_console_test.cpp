@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +110,12 @@ bool inOriginalMode(const termios& settings) {
     return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
 }
 
+// A child that waits for keys it never gets, so a signal finds it in key mode.
+int waitForAKey() {
+    platformWaitForKey();
+    return kChildPassed;
+}
+
 // A child with the slave of a fresh pseudo-terminal as its standard input;
 // it sets up the console, reports ready on a pipe and runs `body`.
 class TerminalKeyboard : public ::testing::Test {
@@ -143,10 +151,25 @@ protected:
         close(ready[0]);
     }
 
-    int waitForChild() {
+    int waitForChild(int options = 0) {
         int status = 0;
-        EXPECT_EQ(waitpid(child_, &status, 0), child_);
+        EXPECT_EQ(waitpid(child_, &status, options), child_);
         return status;
+    }
+
+    void type(const std::string& keys) {
+        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+
+    // Polls the line's settings until `wanted` holds or the deadline passes.
+    bool settingsBecome(bool (*wanted)(const termios&), const Deadline& deadline) {
+        while (!wanted(slaveSettings())) {
+            if (deadline.expired()) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
     }
 
     termios slaveSettings() {
@@ -187,6 +210,69 @@ TEST_F(TerminalKeyboard, TerminationSignalRestoresTheTerminalAndStillKills) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_TRUE(inOriginalMode(slaveSettings()));
+}
+
+TEST_F(TerminalKeyboard, CharactersOfSeveralBytesCountOnce) {
+    // è, à, ù, €, an emoji, then a lead byte cut short by a plain key: seven keys.
+    const std::string keys = "\xC3\xA8\xC3\xA0\xC3\xB9\xE2\x82\xAC\xF0\x9F\x98\x80\xC3y";
+    constexpr int kKeys = 7;
+    startChild([] {
+        for (int key = 0; key < kKeys; ++key) {
+            if (!platformKeyPending() && key > 0) {
+                return kChildWrongKeyCount;  // a key was taken in pieces, or with the next one
+            }
+            platformWaitForKey();
+        }
+        return platformKeyPending() ? kChildWrongKeyCount : kChildPassed;
+    });
+    type(keys);
+    int status = waitForChild();
+    ASSERT_TRUE(WIFEXITED(status)) << "child died, status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), kChildPassed);
+}
+
+TEST_F(TerminalKeyboard, KeysTypedAheadAreDiscarded) {
+    startChild([] {
+        while (!platformKeyPending()) {
+        }
+        platformDiscardTypedKeys();
+        return platformKeyPending() ? kChildWrongKeyCount : kChildPassed;
+    });
+    type("1\r\r\r");
+    int status = waitForChild();
+    ASSERT_TRUE(WIFEXITED(status)) << "child died, status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), kChildPassed);
+}
+
+TEST_F(TerminalKeyboard, EverySignalThatEndsTheRunRestoresTheTerminal) {
+    for (int signalNumber : {SIGINT, SIGHUP, SIGQUIT, SIGPIPE}) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        startChild([] {
+            rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
+            return waitForAKey();
+        });
+        ASSERT_FALSE(inOriginalMode(slaveSettings()));
+        kill(child_, signalNumber);
+        int status = waitForChild();
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(WTERMSIG(status), signalNumber);
+        EXPECT_TRUE(inOriginalMode(slaveSettings()));
+    }
+}
+
+TEST_F(TerminalKeyboard, AStoppedRunRestoresTheTerminalAndTakesKeyModeBackWhenContinued) {
+    startChild(waitForAKey);
+    kill(child_, SIGTSTP);
+    int status = waitForChild(WUNTRACED);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "status " << status;
+    EXPECT_TRUE(inOriginalMode(slaveSettings()));
+    kill(child_, SIGCONT);
+    EXPECT_TRUE(settingsBecome(inKeyMode, Deadline(5s))) << "key mode did not come back";
+    type("k");
+    status = waitForChild();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), kChildPassed);
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +27,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using test_support::Deadline;
+
+bool exclusiveMode(int descriptor) {
+    int exclusive = 0;
+    return ioctl(descriptor, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
 
 std::unique_ptr<PanelSession> freshSession() {
     auto session = std::make_unique<PanelSession>();
@@ -211,6 +219,44 @@ TEST_F(PseudoTerminalPort, OpenIsExclusive) {
     EXPECT_FALSE(openPort(*session_));
     close(plain);
     EXPECT_TRUE(openPort(*session_));
+}
+
+TEST_F(PseudoTerminalPort, AFailedOpenLeavesTheHoldersExclusiveMode) {
+    openAndConfigure();
+    ASSERT_TRUE(exclusiveMode(slave_));
+    PortHandle second = kNoPort;
+    ASSERT_FALSE(platformOpenPort(session_->devicePath, second));
+    EXPECT_TRUE(exclusiveMode(slave_)) << "the failed open cleared the holder's exclusive mode";
+}
+
+TEST_F(PseudoTerminalPort, ARunKilledWhileHoldingThePortGivesItsExclusiveModeBack) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(10);  // a child that hangs dies instead of holding up the suite
+        int nothing = open("/dev/null", O_RDONLY);
+        dup2(nothing, STDIN_FILENO);
+        platformInitConsole();
+        if (!openPort(*session_)) {
+            _exit(1);
+        }
+        (void)!write(ready[1], "r", 1);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1) << "the child never held the port";
+    close(ready[0]);
+    ASSERT_TRUE(exclusiveMode(slave_));
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_FALSE(exclusiveMode(slave_)) << "the dead run left the port in exclusive mode";
 }
 
 TEST(NonTerminalPort, OpensAndEveryReadFailsAtOnce) {

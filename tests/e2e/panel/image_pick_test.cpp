@@ -49,3 +49,27 @@ TEST(ImagePick, ByAPathOutsideTheList) {
     rig.startUpdate("MISTGUARD", "sub/c.bim");
     uploadAndCheck(rig, "sub/c.bim");
 }
+
+TEST(ImagePick, ListsImagesWhateverTheCaseOfTheirSuffix) {
+    PanelRig rig;
+    rig.makeImage("MISTGUARD", 0x1000, "A.BIM");
+    rig.makeImage("MISTGUARD", 0x3000, "b.Bim");
+    rig.makeImage("MISTGUARD", 0x2000, "c.bim");
+    rig.startPanel({"--model", "MISTGUARD"});
+    ConsoleProcess& updater = rig.startUpdater({"MISTGUARD", rig.port()});
+    rig.expect("  1  A.BIM\n  2  b.Bim\n  3  c.bim\n");
+    rig.expect(kPickPrompt);
+    updater.sendKeys("2\r");
+    uploadAndCheck(rig, "b.Bim");
+}
+
+TEST(ImagePick, KeysTypedAheadAtThePickAnswerNoLaterPrompt) {
+    PanelRig rig;
+    makeImages(rig);
+    rig.startPanel({"--model", "MISTGUARD"});
+    ConsoleProcess& updater = rig.startUpdater({"MISTGUARD", rig.port()});
+    rig.expect(kPickPrompt);
+    updater.sendKeys("2\r\r\r");
+    uploadAndCheck(rig, "b.bim");
+    EXPECT_EQ(updater.transcript().find("Failure"), std::string::npos);
+}
