@@ -1,6 +1,7 @@
 #include "command_exchange.h"
 
 #include "checksum_framing.h"
+#include "read_buffer_limit.h"
 
 namespace {
 
@@ -23,6 +24,10 @@ bool sendCommand(QIODevice &device, QByteArray command, QByteArray &reply, bool 
 
     int waits = 0;
     while (!device.canReadLine()) {
+        // A full buffer without a line feed takes no more bytes; waiting on
+        // would only spin until the waits run out.
+        if (device.bytesAvailable() >= readBufferLimit)
+            return false;
         ++waits;
         // Returns early on any arrival; a line split into many pieces uses up waits.
         device.waitForReadyRead(readWaitMs);

@@ -1,6 +1,7 @@
 #include "device_connection.h"
 
 #include "command_line.h"
+#include "read_buffer_limit.h"
 #include "result_log.h"
 
 #include <QSerialPort>
@@ -8,8 +9,6 @@
 
 namespace {
 
-// A peer that floods bytes without a line feed fills at most this much.
-constexpr qint64 readBufferLimit = 64 * 1024;
 constexpr int connectTimeoutMs = 7500;
 constexpr int signatureTimeoutMs = 30000;
 const char signature[] = "x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7d";

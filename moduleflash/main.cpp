@@ -5,6 +5,7 @@
 #include "device_connection.h"
 #include "event_dispatcher.h"
 #include "result_log.h"
+#include "result_log_setup.h"
 #include "update_sequence.h"
 #include "usage_block.h"
 
@@ -30,6 +31,8 @@ void updateOver(DeviceOpener openDevice, int chunkSize, int argc, const char *co
 
 int main(int argc, char *argv[])
 {
+    // Before Qt reads its logging settings from the environment.
+    protectResultLog();
     // Before the application object, which takes the dispatcher over.
     chooseEventDispatcher();
     // Created first, destroyed last; its event loop never runs, all waits block.

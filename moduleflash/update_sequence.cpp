@@ -7,6 +7,8 @@
 #include "reply_text.h"
 #include "result_log.h"
 
+#include <QFileInfo>
+
 namespace {
 
 bool acknowledged(ModuleSession &session, const QByteArray &command, bool withLineFeed)
@@ -31,11 +33,19 @@ bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
         logResult(1, -1, QStringLiteral("File not exists!!!"));
         return false;
     }
-    if (!session.file->open(QIODevice::ReadOnly)) {
+    // Only a regular file has a size to read whole: a FIFO would block the
+    // open until a writer came, a device would give any number of bytes.
+    if (!QFileInfo(*session.file).isFile() || !session.file->open(QIODevice::ReadOnly)) {
         logResult(1, -1, QStringLiteral("Unable to open file!!!"));
         return false;
     }
     session.firmware = session.file->readAll();
+    // A file that did not come in whole (one of 2 GiB or more does not fit
+    // in one array and reads as nothing) must never be sent as the firmware.
+    if (session.firmware.size() != session.file->size()) {
+        logResult(1, -1, QStringLiteral("Unable to open file!!!"));
+        return false;
+    }
     session.pending = QByteArray::fromRawData(session.firmware.constData(), session.firmware.size());
     logResult(1, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
     return true;

@@ -34,6 +34,7 @@ struct ParsedOptions {
 
 ParsedOptions parseOptions(int argc, const char* const* argv);
 
-extern const char* const usageText;
+// What the options are and what their numbers mean, for the refusal.
+std::string usageText();
 
 }  // namespace module_emulator

@@ -9,20 +9,12 @@
 
 #include <chrono>
 #include <cstddef>
-#include <cstdint>
+
+#include "line_timing.h"
 
 namespace module_emulator {
 
-struct LineTiming {
-    std::uint32_t baud = 0;
-    std::chrono::milliseconds replyLatency{0};
-
-    bool paced() const { return baud != 0 || replyLatency.count() != 0; }
-    std::chrono::nanoseconds timeFor(std::size_t bytes) const {
-        if (baud == 0) return std::chrono::nanoseconds(0);
-        return std::chrono::nanoseconds(static_cast<std::int64_t>(bytes) * 10'000'000'000LL / baud);
-    }
-};
+using emulator_common::LineTiming;
 
 class LinePacer {
 public:

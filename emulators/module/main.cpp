@@ -28,7 +28,7 @@ void announce(const std::string& where) {
 int main(int argc, char** argv) {
     const ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.options) {
-        std::fprintf(stderr, "module-emulator: %s\n%s", parsed.error.c_str(), usageText);
+        std::fprintf(stderr, "module-emulator: %s\n%s", parsed.error.c_str(), usageText().c_str());
         return 2;
     }
     const EmulatorOptions& options = *parsed.options;

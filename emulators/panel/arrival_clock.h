@@ -14,6 +14,8 @@
 
 namespace panel_emulator {
 
+using emulator_common::LineTiming;
+
 class ArrivalClock {
 public:
     using Clock = std::chrono::steady_clock;

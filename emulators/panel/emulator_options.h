@@ -12,6 +12,8 @@
 
 namespace panel_emulator {
 
+using emulator_common::LineTiming;
+
 struct ImageRequest {
     std::string model;
     std::size_t bodySize;
@@ -34,6 +36,7 @@ struct ParsedOptions {
 };
 
 ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args);
-extern const char* const kEmulatorUsage;
+// What the options are and what their numbers mean, for the refusal.
+std::string emulatorUsage();
 
 }  // namespace panel_emulator

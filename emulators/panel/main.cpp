@@ -27,7 +27,7 @@ int makeImage(const ImageRequest& request) {
 int main(int argc, char** argv) {
     ParsedOptions parsed = parseEmulatorOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
-        std::cerr << "panel-emulator: " << parsed.error << "\n" << kEmulatorUsage;
+        std::cerr << "panel-emulator: " << parsed.error << "\n" << emulatorUsage();
         return 2;
     }
     if (parsed.options->makeImage) return makeImage(*parsed.options->makeImage);

@@ -16,6 +16,8 @@
 
 namespace panel_emulator {
 
+using emulator_common::LineTiming;
+
 class ReplyQueue {
 public:
     using Clock = std::chrono::steady_clock;

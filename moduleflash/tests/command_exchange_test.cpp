@@ -4,9 +4,12 @@
 #include "command_exchange.h"
 #include "device_connection.h"
 #include "loopback_peer.h"
+#include "read_buffer_limit.h"
+#include "scripted_device.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +110,80 @@ TEST_F(CommandExchange, FloodWithoutLineFeedIsBoundedAndFails)
 
     session.device.reset();  // the peer's next send fails and it ends
     peer.finish();
+}
+
+// A TCP socket set up as openTcpDevice sets it up, that counts its waits.
+class WaitCountingSocket : public QTcpSocket {
+public:
+    int waits = 0;
+
+    bool waitForReadyRead(int msecs) override
+    {
+        ++waits;
+        return QTcpSocket::waitForReadyRead(msecs);
+    }
+};
+
+// Once the bounded buffer is full without a line feed the device takes no
+// more bytes, so the exchange gives up there instead of spinning through
+// the rest of its 51 waits.
+TEST_F(CommandExchange, FullBufferWithoutLineFeedEndsTheWaitsAtOnce)
+{
+    LoopbackPeer peer([](int connection) {
+        const QByteArray block(4096, 'x');
+        while (LoopbackPeer::sendAll(connection, block)) {
+        }
+        return QByteArray();
+    });
+    WaitCountingSocket socket;
+    socket.setReadBufferSize(readBufferLimit);
+    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(peer.port()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    QByteArray reply;
+
+    EXPECT_FALSE(sendCommand(socket, QByteArray("atFirmwareVersionGet"), reply, true));
+    EXPECT_TRUE(reply.isEmpty());
+    EXPECT_EQ(socket.bytesAvailable(), readBufferLimit);
+    // The peer sends blocks of 4 KiB, so at most 16 waits fill the buffer.
+    EXPECT_LE(socket.waits, int(readBufferLimit / 4096));
+
+    socket.abort();  // the peer's next send fails and it ends
+    peer.finish();
+}
+
+struct BoundaryCase {
+    const char *name;
+    bool firstPieceAtOnce;   // one piece is there before the first wait
+    int piecesAfterWaits;    // pieces that arrive one per wait; the line feed comes with the last
+    bool expected;
+    int waits;
+};
+
+// One line test before the first wait and one after each of the first 50
+// waits: the line must be complete with the 50th arrival.
+TEST(ReplyWaits, LineFeedMustComeByTheFiftiethArrival)
+{
+    const BoundaryCase cases[] = {
+        {"at once", true, 0, true, 0},
+        {"first wait", false, 1, true, 1},
+        {"50th wait", false, 50, true, 50},
+        {"51st wait", false, 51, false, 51},
+        {"one piece early, 50 waits", true, 50, true, 50},
+        {"one piece early, 51 waits", true, 51, false, 51},
+    };
+    for (const BoundaryCase &c : cases) {
+        ScriptedDevice device;
+        device.peer = [&c, &device](const QByteArray &) {
+            if (c.firstPieceAtOnce)
+                device.arriveNow(c.piecesAfterWaits == 0 ? "OK\n" : "O");
+            for (int piece = 1; piece <= c.piecesAfterWaits; ++piece)
+                device.queuePiece(piece == c.piecesAfterWaits ? "K\n" : "K");
+        };
+        QByteArray reply;
+        EXPECT_EQ(sendCommand(device, QByteArray("atRestartSet"), reply, true), c.expected) << c.name;
+        EXPECT_EQ(device.waitsSinceWrite, c.waits) << c.name;
+        EXPECT_EQ(reply.endsWith("K\n"), c.expected) << c.name;
+    }
 }
 
 } // namespace

@@ -20,17 +20,34 @@ LoopbackPeer::LoopbackPeer(std::function<QByteArray(int connection)> serve)
         throw std::runtime_error("cannot listen on loopback");
     boundPort = ntohs(address.sin_port);
     server = std::thread([this, serve] {
-        const int connection = ::accept(listener, nullptr, nullptr);
-        if (connection < 0)
+        const int accepted = ::accept(listener, nullptr, nullptr);
+        if (accepted < 0)
             return;
-        received = serve(connection);
-        ::close(connection);
+        {
+            const std::lock_guard<std::mutex> guard(connectionLock);
+            if (closing) {
+                ::close(accepted);
+                return;
+            }
+            connection = accepted;
+        }
+        received = serve(accepted);
+        const std::lock_guard<std::mutex> guard(connectionLock);
+        connection = -1;
+        ::close(accepted);
     });
 }
 
 LoopbackPeer::~LoopbackPeer()
 {
     if (server.joinable()) {
+        {
+            const std::lock_guard<std::mutex> guard(connectionLock);
+            closing = true;
+            // Ends a wait on a connection that the program side left open.
+            if (connection >= 0)
+                ::shutdown(connection, SHUT_RDWR);
+        }
         ::shutdown(listener, SHUT_RDWR);  // releases a peer still waiting in accept
         server.join();
     }

@@ -1,11 +1,15 @@
 // A module stand-in on 127.0.0.1: a listening socket whose one connection is
 // served on a thread of its own by a plain blocking function, so the program's
 // blocking exchange runs on the test thread against a real TCP peer.
+// Destroying the peer shuts its connection down, so a serving function blocked
+// on a connection the test never closed (an assertion ended the test early)
+// returns and the thread can be joined.
 #pragma once
 
 #include <QByteArray>
 
 #include <functional>
+#include <mutex>
 #include <thread>
 
 class LoopbackPeer {
@@ -30,5 +34,8 @@ private:
     int listener = -1;
     int boundPort = 0;
     QByteArray received;
+    std::mutex connectionLock;  // guards the two fields below
+    int connection = -1;        // the accepted connection while it is served
+    bool closing = false;       // the destructor has begun: serve nothing more
     std::thread server;
 };

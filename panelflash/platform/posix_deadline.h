@@ -6,13 +6,11 @@
 #include <cstdint>
 
 struct PosixDeadline {
-    std::chrono::steady_clock::time_point start;
     std::chrono::steady_clock::time_point end;
 };
 
 inline PosixDeadline deadlineAfter(uint32_t budgetMs) {
-    auto now = std::chrono::steady_clock::now();
-    return PosixDeadline{now, now + std::chrono::milliseconds(budgetMs)};
+    return PosixDeadline{std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs)};
 }
 
 // Time left as a poll(2) time-out, rounded up so a wait never ends early.

@@ -74,6 +74,10 @@ std::vector<std::string> ModuleRig::connectionWords() const {
     return {"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=" + address_};
 }
 
+void ModuleRig::setUpdaterVariable(const std::string& name, const std::string& value) {
+    updaterEnvironment_.emplace_back(name, value);
+}
+
 std::string ModuleRig::writeFirmware(const std::string& name, const std::string& bytes) const {
     const std::string file = work_.file(name);
     test_support::writeFile(file, bytes);
@@ -86,6 +90,7 @@ UpdaterRun ModuleRig::runUpdater(const std::vector<std::string>& words,
     launch.argv = {MODULEFLASH};
     launch.argv.insert(launch.argv.end(), words.begin(), words.end());
     launch.workingDirectory = work_.path();
+    launch.environment = updaterEnvironment_;
 
     const Deadline deadline(within);
     ChildProcess updater(launch);

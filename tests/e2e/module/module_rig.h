@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace module_e2e {
@@ -54,6 +55,9 @@ public:
     // The words that lead the updater to the emulator started last.
     std::vector<std::string> connectionWords() const;
 
+    // Set in the updater's environment for the runs that follow.
+    void setUpdaterVariable(const std::string& name, const std::string& value);
+
     std::string writeFirmware(const std::string& name, const std::string& bytes) const;
     std::string path(const std::string& name) const { return work_.file(name); }
 
@@ -75,6 +79,7 @@ private:
     Link link_ = Link::Tcp;
     std::string address_;  // TCP port or pty name
     std::unique_ptr<test_support::ChildProcess> module_;
+    std::vector<std::pair<std::string, std::string>> updaterEnvironment_;
 };
 
 }  // namespace module_e2e

@@ -1,6 +1,7 @@
 // Runs that stop after the version: FirmwareVersionGetOnly with a plain
-// module, with one that demands checksums, and with a version reply whose
-// checksum is wrong (reported, but the query still succeeds).
+// module, with one that demands checksums, with a version reply whose
+// checksum is wrong (reported, but the query still succeeds), and with
+// replies that look like the error that asks for checksums but are not it.
 #include "module_rig.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,22 @@ INSTANTIATE_TEST_SUITE_P(
         VersionCase{"TcpBadChecksumOnVersion", Link::Tcp, {"--checksum-required", "--bad-checksum", "2"},
                     {resultLine(7, 0, "Binary parse, Crc ERROR, crc is: 251, should be: 250"),
                      resultLine(2, 0, "Current firmware version: WL-4.2.17251")},
+                    {"atFirmwareVersionGet", "atFirmwareVersionGet024"}},
+        // Blanks and a carriage return around the error still mean "send again
+        // with a checksum", once.
+        VersionCase{"TcpSpacedErrorWithCrLf", Link::Tcp, {"--checksum-required", "--reply", "1: ERROR138 \\x0d"},
+                    {resultLine(2, 0, "Current firmware version: WL-4.2.17")},
+                    {"atFirmwareVersionGet", "atFirmwareVersionGet024"}},
+        VersionCase{"SerialLowerCaseErrorIsTheVersion", Link::Serial, {"--reply", "1:error138"},
+                    {resultLine(2, 0, "Current firmware version: error138")},
+                    {"atFirmwareVersionGet"}},
+        VersionCase{"TcpLongerErrorIsTheVersion", Link::Tcp, {"--reply", "1:ERROR1380"},
+                    {resultLine(2, 0, "Current firmware version: ERROR1380")},
+                    {"atFirmwareVersionGet"}},
+        // The answer to the resend is not tested again: with its checksum
+        // stripped it is the version.
+        VersionCase{"TcpErrorAnsweringTheResend", Link::Tcp, {"--checksum-required", "--reply", "2:ERROR138"},
+                    {resultLine(2, 0, "Current firmware version: ERROR138")},
                     {"atFirmwareVersionGet", "atFirmwareVersionGet024"}}),
     [](const testing::TestParamInfo<VersionCase>& info) { return std::string(info.param.name); });
 

@@ -1,14 +1,14 @@
-// How fast the emulated line is: 10 bit times per byte (8N1) at the baud
-// rate, and a fixed latency before each reply, as a USB serial adapter that
-// hands over what it has gathered once per frame. A baud rate of 0 is an
-// unpaced line: bytes take no time at all.
+// How fast an emulated serial line is: 10 bit times per byte (8N1) at the
+// baud rate, and a fixed latency before each reply, as a USB serial adapter
+// that hands over what it has gathered once per frame. A baud rate of 0 is
+// an unpaced line: bytes take no time at all.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 
-namespace panel_emulator {
+namespace emulator_common {
 
 struct LineTiming {
     std::uint32_t baud = 0;
@@ -21,4 +21,4 @@ struct LineTiming {
     }
 };
 
-}  // namespace panel_emulator
+}  // namespace emulator_common
