@@ -7,7 +7,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/inotify.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace panel_emulator {
@@ -27,11 +26,6 @@ PtyLine::PtyLine() {
     const char* name = ptsname(master_);
     if (name == nullptr) throw systemError("ptsname");
     slavePath_ = name;
-    termios raw{};
-    if (tcgetattr(master_, &raw) == 0) {
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
-    }
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     openWatch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (openWatch_ < 0 || inotify_add_watch(openWatch_, slavePath_.c_str(), IN_OPEN | IN_CLOSE) < 0) {

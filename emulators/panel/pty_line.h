@@ -1,10 +1,14 @@
 // The panel's USB serial port, played by a pseudo-terminal pair. The emulator
-// keeps the master; the updater opens the slave by its name. The master is
-// raw (no byte translated or echoed) and non-blocking. An inotify watch on the
-// slave's node reports every open and close in order, so the line hangs up
-// when its last opener closes it, even when the port is opened again before
-// the emulator gets round to looking (POLLHUP alone would be gone by then),
-// and waiting for the port to come back is a blocking wait, not a busy loop.
+// keeps the master; the updater opens the slave by its name. The master's own
+// side is raw (the pty driver translates and echoes nothing there) and
+// non-blocking. The slave's line settings are left as whoever opened the port
+// set them: a port is configured by its opener, as a real one is, so an
+// updater that failed to set its line up fails here as it would on a panel.
+// An inotify watch on the slave's node reports every open and close in order,
+// so the line hangs up when its last opener closes it, even when the port is
+// opened again before the emulator gets round to looking (POLLHUP alone would
+// be gone by then), and waiting for the port to come back is a blocking wait,
+// not a busy loop.
 #pragma once
 
 #include <cstdint>

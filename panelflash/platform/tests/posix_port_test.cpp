@@ -1,6 +1,7 @@
 // The serial link on real pseudo-terminals: the test holds the master side
 // as the panel, panelflash opens the slave by its device path.
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "deadline.h"
+#include "line_settings.h"
 #include "serial_link.h"
 
 namespace {
@@ -89,6 +91,42 @@ TEST(DevicePath, TakesTwentySevenCharactersAndRefusesTwentyEight) {
     std::string tooLong(28, 'b');
     EXPECT_FALSE(setDevicePath(*other, tooLong.c_str()));
     EXPECT_STREQ(other->devicePath, "/dev/");
+}
+
+TEST_F(PseudoTerminalPort, SetUpTurnsAHostileLineIntoRaw57600_8N1) {
+    ASSERT_TRUE(test_support::makeLineHostile(slave_));
+    openAndConfigure();
+    termios line{};
+    ASSERT_EQ(tcgetattr(slave_, &line), 0);
+    EXPECT_EQ(test_support::rawLineFaults(line), std::vector<std::string>{});
+
+    // Every byte value crosses untouched both ways, and nothing comes back
+    // that was not sent.
+    std::vector<uint8_t> everyByte(256);
+    for (size_t value = 0; value < everyByte.size(); ++value) {
+        everyByte[value] = static_cast<uint8_t>(value);
+    }
+    panelSends(everyByte);
+    std::vector<uint8_t> received(everyByte.size());
+    EXPECT_TRUE(readPort(*session_, received.data(), static_cast<uint32_t>(received.size())));
+    EXPECT_TRUE(received == everyByte);
+
+    writePort(*session_, everyByte.data(), static_cast<uint32_t>(everyByte.size()));
+    std::vector<uint8_t> atPanel;
+    Deadline bound(5s);
+    uint8_t chunk[512];
+    while (atPanel.size() <= everyByte.size() && !bound.expired()) {
+        pollfd wait{master_, POLLIN, 0};
+        if (poll(&wait, 1, atPanel.size() < everyByte.size() ? bound.pollTimeout() : 0) != 1) {
+            break;
+        }
+        ssize_t got = read(master_, chunk, sizeof chunk);
+        if (got <= 0) {
+            break;
+        }
+        atPanel.insert(atPanel.end(), chunk, chunk + got);
+    }
+    EXPECT_TRUE(atPanel == everyByte) << atPanel.size() << " bytes reached the panel";
 }
 
 TEST_F(PseudoTerminalPort, ReadReturnsAsSoonAsItsBytesAreThere) {

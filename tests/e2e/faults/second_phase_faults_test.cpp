@@ -8,10 +8,9 @@
 #include "panel_fault_cell.h"
 #include "panel_frame_plan.h"
 #include "panel_rig.h"
+#include "process_state.h"
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 using namespace panel_e2e;
 using namespace fault_matrix;
@@ -89,10 +88,11 @@ TEST_P(SecondPhaseFault, EndsAsAFailureUnlessTheTransferCompleted) {
     if (cell.fault == PanelFault::keyPress) {
         // Nothing shows when the updater, having written the final frame,
         // looks for a key one last time and starts its 2 s pause; a key seen
-        // then ends the transfer early. Press it well inside the pause.
+        // then ends the transfer early. Press it once the updater is seen
+        // asleep in the pause.
         if (frame == kFinalLinkFrame) {
-            rig.expectPanelLog("extension received");
-            std::this_thread::sleep_for(500ms);
+            ASSERT_TRUE(test_support::awaitTimedSleep(updater.pid(), Deadline(10s)))
+                << "the updater did not pause after the final frame";
         }
         updater.sendKeys("k");
     }
