@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "catalogue.h"
 #include "platform/platform.h"
@@ -54,4 +55,8 @@ struct PanelSession {
 
 // Sets every field to its program-start value: zero, with the device path
 // prefix in place and no port open.
-void resetSession(PanelSession& session);
+inline void resetSession(PanelSession& session) {
+    std::memset(&session, 0, sizeof session);
+    std::strncpy(session.devicePath, kDevicePathPrefix, kMaxDevicePathPrefixLength);
+    session.port = kNoPort;
+}
