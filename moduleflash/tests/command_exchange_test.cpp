@@ -1,6 +1,5 @@
 // sendCommand over a real loopback connection opened by openTcpDevice.
 #include "captured_log.h"
-#include "checksum_framing.h"
 #include "command_exchange.h"
 #include "device_connection.h"
 #include "loopback_peer.h"
@@ -38,7 +37,7 @@ protected:
         ASSERT_EQ(log.lines(), QStringList{QStringLiteral("\"0|0|Connected\"")});
     }
 
-    void TearDown() override { checksumMode = false; }
+    void TearDown() override { setChecksumMode(false); }
 
     ModuleSession session;
 };
@@ -53,7 +52,7 @@ TEST_F(CommandExchange, FramesTheCommandAndTakesEverythingBufferedWithTheLine)
         return read;
     });
     connectTo(peer);
-    checksumMode = true;
+    setChecksumMode(true);
     const QByteArray command("abc");
     QByteArray reply("stale");
 
