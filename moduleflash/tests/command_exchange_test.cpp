@@ -6,7 +6,6 @@
 #include "read_buffer_limit.h"
 #include "scripted_device.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
 
@@ -20,14 +19,6 @@ const QByteArray signature("x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7d");
 
 class CommandExchange : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "command_exchange_test";
-        static char *argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
-
     void connectTo(const LoopbackPeer &peer)
     {
         const std::string portWord = "RemoteSocket=" + std::to_string(peer.port());
