@@ -29,10 +29,10 @@ bool openSerialDevice(int argc, const char *const *argv, ModuleSession &session)
         && port->setStopBits(QSerialPort::OneStop)
         && port->setFlowControl(QSerialPort::NoFlowControl);
     if (!ready) {
-        logResult(0, -1, QStringLiteral("Unable to open serial port!!!"));
+        logResult(ResultStep::connection, -1, QStringLiteral("Unable to open serial port!!!"));
         return false;
     }
-    logResult(0, 0, QStringLiteral("Serial port open"));
+    logResult(ResultStep::connection, 0, QStringLiteral("Serial port open"));
     session.device = std::move(port);
     return true;
 }
@@ -46,13 +46,13 @@ bool openTcpDevice(int argc, const char *const *argv, ModuleSession &session)
     const QString host = argumentValue(argc, argv, QStringLiteral("RemoteAddress"));
     socket->connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
     if (!socket->waitForConnected(connectTimeoutMs)) {
-        logResult(0, -1, QStringLiteral("Connection error!!!"));
+        logResult(ResultStep::connection, -1, QStringLiteral("Connection error!!!"));
         return false;
     }
-    logResult(0, 0, QStringLiteral("Connected"));
+    logResult(ResultStep::connection, 0, QStringLiteral("Connected"));
     socket->write(signature, signatureLength);
     if (!socket->waitForBytesWritten(signatureTimeoutMs)) {
-        logResult(1, -1, QStringLiteral("Unable to send signature!!!"));
+        logResult(ResultStep::signature, -1, QStringLiteral("Unable to send signature!!!"));
         return false;
     }
     session.device = std::move(socket);

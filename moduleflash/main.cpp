@@ -50,6 +50,6 @@ int main(int argc, char *argv[])
         updateOver(openTcpDevice, tcpChunkSize, argc, argv);
     else
         // Neither connection word: nothing is opened.
-        logResult(0, -1, QStringLiteral("Unable to get connection type!!!"));
+        logResult(ResultStep::connection, -1, QStringLiteral("Unable to get connection type!!!"));
     return 0;
 }

@@ -1,10 +1,8 @@
 #include "update_sequence.h"
 
-#include "checksum_framing.h"
 #include "command_exchange.h"
 #include "command_line.h"
 #include "module_handshake.h"
-#include "reply_text.h"
 #include "result_log.h"
 
 #include <QFileInfo>
@@ -19,10 +17,10 @@ bool acknowledged(ModuleSession &session, const QByteArray &command, bool withLi
 bool reportVersion(ModuleSession &session)
 {
     if (!queryFirmwareVersion(*session.device, session.reply)) {
-        logResult(2, -1, QStringLiteral("Unable to get current firmware version!!!"));
+        logResult(ResultStep::versionQuery, -1, QStringLiteral("Unable to get current firmware version!!!"));
         return false;
     }
-    logResult(2, 0, QStringLiteral("Current firmware version: ") + replyText(session.reply).trimmed());
+    logResult(ResultStep::versionQuery, 0, QStringLiteral("Current firmware version: ") + replyText(session.reply).trimmed());
     return true;
 }
 
@@ -30,44 +28,44 @@ bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
 {
     session.file = std::make_unique<QFile>(argumentValue(argc, argv, QStringLiteral("FileIn")));
     if (!session.file->exists()) {
-        logResult(1, -1, QStringLiteral("File not exists!!!"));
+        logResult(ResultStep::firmwareFile, -1, QStringLiteral("File not exists!!!"));
         return false;
     }
     // Only a regular file has a size to read whole: a FIFO would block the
     // open until a writer came, a device would give any number of bytes.
     if (!QFileInfo(*session.file).isFile() || !session.file->open(QIODevice::ReadOnly)) {
-        logResult(1, -1, QStringLiteral("Unable to open file!!!"));
+        logResult(ResultStep::firmwareFile, -1, QStringLiteral("Unable to open file!!!"));
         return false;
     }
     session.firmware = session.file->readAll();
     // A file that did not come in whole (one of 2 GiB or more does not fit
     // in one array and reads as nothing) must never be sent as the firmware.
     if (session.firmware.size() != session.file->size()) {
-        logResult(1, -1, QStringLiteral("Unable to open file!!!"));
+        logResult(ResultStep::firmwareFile, -1, QStringLiteral("Unable to open file!!!"));
         return false;
     }
     session.pending = QByteArray::fromRawData(session.firmware.constData(), session.firmware.size());
-    logResult(1, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
+    logResult(ResultStep::firmwareFile, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
     return true;
 }
 
 bool switchOnChecksum(ModuleSession &session)
 {
     if (!enableChecksum(*session.device)) {
-        logResult(3, -1, QStringLiteral("Unable to enable crc!!!"));
+        logResult(ResultStep::checksumSwitch, -1, QStringLiteral("Unable to enable crc!!!"));
         return false;
     }
-    logResult(3, 0, QStringLiteral("Crc enabled correctly"));
+    logResult(ResultStep::checksumSwitch, 0, QStringLiteral("Crc enabled correctly"));
     return true;
 }
 
 bool initializeUpload(ModuleSession &session)
 {
     if (!acknowledged(session, QByteArray("atOTAFirmwareInitialize"), true)) {
-        logResult(5, -1, QStringLiteral("Unable to initialize firmware upload!!!"));
+        logResult(ResultStep::uploadInitialise, -1, QStringLiteral("Unable to initialize firmware upload!!!"));
         return false;
     }
-    logResult(5, 0, QStringLiteral("Firmware upload initialized correctly"));
+    logResult(ResultStep::uploadInitialise, 0, QStringLiteral("Firmware upload initialized correctly"));
     return true;
 }
 
@@ -86,16 +84,16 @@ bool sendChunks(ModuleSession &session, int chunkSize)
         const int length = qMin(session.pending.size(), chunkSize);
         const QByteArray sizeCommand = "atOTAFirmwareBufferSet=" + QString::number(length, 10).toLatin1();
         if (!acknowledged(session, sizeCommand, true)) {
-            logResult(6, -1, QStringLiteral("Unable to set buffer size!!!"));
+            logResult(ResultStep::firmwarePacket, -1, QStringLiteral("Unable to set buffer size!!!"));
             return false;
         }
         if (!acknowledged(session, QByteArray::fromRawData(session.pending.constData(), length), false)) {
-            logResult(6, -1, QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
+            logResult(ResultStep::firmwarePacket, -1, QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
             return false;
         }
         dropAcknowledged(session, length);
         const int remaining = session.pending.size();
-        logResult(6, remaining, QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
+        logResult(ResultStep::firmwarePacket, remaining, QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
     }
     return true;
 }
@@ -103,19 +101,19 @@ bool sendChunks(ModuleSession &session, int chunkSize)
 bool confirmFirmware(ModuleSession &session)
 {
     if (!acknowledged(session, QByteArray("atOTAFirmwareEnd"), true)) {
-        logResult(4, -1, QStringLiteral("Firmware get firmware confirmation!!!"));
+        logResult(ResultStep::uploadEnd, -1, QStringLiteral("Firmware get firmware confirmation!!!"));
         return false;
     }
-    logResult(4, 0, QStringLiteral("Firmware confirmed from device"));
+    logResult(ResultStep::uploadEnd, 0, QStringLiteral("Firmware confirmed from device"));
     return true;
 }
 
 void restartDevice(ModuleSession &session)
 {
     if (acknowledged(session, QByteArray("atRestartSet"), true))
-        logResult(8, 0, QStringLiteral("Device restarted correctly"));
+        logResult(ResultStep::restart, 0, QStringLiteral("Device restarted correctly"));
     else
-        logResult(8, -1, QStringLiteral("Unable to restart the device!!!"));
+        logResult(ResultStep::restart, -1, QStringLiteral("Unable to restart the device!!!"));
 }
 
 void runStages(ModuleSession &session, int argc, const char *const *argv, int chunkSize)

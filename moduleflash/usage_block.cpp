@@ -15,5 +15,5 @@ void writeUsage()
         "RemoteSocket=3000 tcp device socket",
     };
     for (const char *line : lines)
-        logResult(7, 0, QString::fromLatin1(line));
+        logResult(ResultStep::usage, 0, QString::fromLatin1(line));
 }

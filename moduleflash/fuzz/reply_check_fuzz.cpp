@@ -12,7 +12,7 @@
 // part of a Unicode blank may stand beside OK. With the mode off isOkReply
 // leaves the reply alone. A command framed by appendChecksum and ended by a
 // line feed always verifies back to itself.
-#include "checksum_framing.h"
+#include "command_exchange.h"
 #include "quiet_log.h"
 
 #include <QByteArray>
@@ -140,17 +140,17 @@ void checkVerify(const QByteArray &original)
 
 void checkOkReply(const QByteArray &original)
 {
-    checksumMode = false;
+    setChecksumMode(false);
     QByteArray plain = original;
     const bool plainOk = isOkReply(plain);
     require(plain == original);
     const std::optional<bool> plainVerdict = okVerdict(original);
     require(!plainVerdict || plainOk == *plainVerdict);
 
-    checksumMode = true;
+    setChecksumMode(true);
     QByteArray framed = original;
     const bool framedOk = isOkReply(framed);
-    checksumMode = false;
+    setChecksumMode(false);
     if (original.size() < 3) {
         require(!framedOk && framed == original);
         return;

@@ -6,7 +6,7 @@
 // most 51 waits; the query sends at most one resend, only after "ERROR138",
 // and only that resend or the checksum switch turns the mode on; a failed
 // query leaves an empty reply; a success always rests on a whole reply line.
-#include "checksum_framing.h"
+#include "command_exchange.h"
 #include "module_handshake.h"
 #include "quiet_log.h"
 #include "scripted_device.h"
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     const bool modeBefore = input.ConsumeBool();
-    checksumMode = modeBefore;
+    setChecksumMode(modeBefore);
     ScriptedDevice device;
     ModuleScript module(input, device);
     device.peer = [&module](const QByteArray &) { module.answer(); };
@@ -81,25 +81,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(device.writes.last() == "atFirmwareVersionGet024\n");
         require(module.replies.first().trimmed().startsWith("ERROR138"));
     }
-    require(checksumMode == (modeBefore || device.writes.size() == 2));
+    require(checksumMode() == (modeBefore || device.writes.size() == 2));
     require(!answered || module.lastReplyHadLine);
     if (!answered) {
         require(reply.isEmpty());
-        checksumMode = false;
+        setChecksumMode(false);
         return 0;
     }
 
     const int writesBefore = device.writes.size();
-    const bool modeBeforeSwitch = checksumMode;
+    const bool modeBeforeSwitch = checksumMode();
     const bool switched = enableChecksum(device);
     require(device.mostWaitsInOneExchange <= maxWaitsPerExchange);
-    require(!switched || checksumMode);
+    require(!switched || checksumMode());
     if (modeBeforeSwitch) {
         require(switched && device.writes.size() == writesBefore);
     } else {
         require(device.writes.size() == writesBefore + 1 && device.writes.last() == "atCrcEnabledSet=true\n");
         require(!switched || module.lastReplyHadLine);
     }
-    checksumMode = false;
+    setChecksumMode(false);
     return 0;
 }

@@ -1,5 +1,5 @@
 #include "captured_log.h"
-#include "checksum_framing.h"
+#include "command_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +36,13 @@ struct ReplyCase {
 
 void expectReplyCase(bool (*judge)(QByteArray &), const ReplyCase &c)
 {
-    checksumMode = c.mode;
+    setChecksumMode(c.mode);
     QByteArray reply = c.reply;
     CapturedLog log;
     EXPECT_EQ(judge(reply), c.expected) << c.reply.toHex().constData();
     EXPECT_EQ(reply, c.left) << c.reply.toHex().constData();
     EXPECT_EQ(log.lines(), c.logged) << c.reply.toHex().constData();
-    checksumMode = false;
+    setChecksumMode(false);
 }
 
 TEST(VerifyChecksum, StripsMatchingDigitsAndReportsAMismatch)

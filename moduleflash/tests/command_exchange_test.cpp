@@ -1,13 +1,11 @@
 // sendCommand over a real loopback connection opened by openTcpDevice.
 #include "captured_log.h"
-#include "checksum_framing.h"
 #include "command_exchange.h"
 #include "device_connection.h"
 #include "loopback_peer.h"
 #include "read_buffer_limit.h"
 #include "scripted_device.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
 
@@ -21,14 +19,6 @@ const QByteArray signature("x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7d");
 
 class CommandExchange : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "command_exchange_test";
-        static char *argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
-
     void connectTo(const LoopbackPeer &peer)
     {
         const std::string portWord = "RemoteSocket=" + std::to_string(peer.port());
@@ -38,7 +28,7 @@ protected:
         ASSERT_EQ(log.lines(), QStringList{QStringLiteral("\"0|0|Connected\"")});
     }
 
-    void TearDown() override { checksumMode = false; }
+    void TearDown() override { setChecksumMode(false); }
 
     ModuleSession session;
 };
@@ -53,7 +43,7 @@ TEST_F(CommandExchange, FramesTheCommandAndTakesEverythingBufferedWithTheLine)
         return read;
     });
     connectTo(peer);
-    checksumMode = true;
+    setChecksumMode(true);
     const QByteArray command("abc");
     QByteArray reply("stale");
 

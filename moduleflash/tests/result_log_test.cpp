@@ -8,17 +8,17 @@ namespace {
 TEST(ResultLineText, JoinsStepValueAndMessageWithBars)
 {
     struct Case {
-        int step;
+        ResultStep step;
         int value;
         const char *message;
         const char *expected;
     };
     const Case cases[] = {
-        {5, 0, "Firmware upload initialized correctly", "5|0|Firmware upload initialized correctly"},
-        {0, -1, "Connection error!!!", "0|-1|Connection error!!!"},
-        {6, 0, "Firmware packet sent, remaining: 0", "6|0|Firmware packet sent, remaining: 0"},
-        {6, 1976, "a|b", "6|1976|a|b"},
-        {1, -1, "", "1|-1|"},
+        {ResultStep::uploadInitialise, 0, "Firmware upload initialized correctly", "5|0|Firmware upload initialized correctly"},
+        {ResultStep::connection, -1, "Connection error!!!", "0|-1|Connection error!!!"},
+        {ResultStep::firmwarePacket, 0, "Firmware packet sent, remaining: 0", "6|0|Firmware packet sent, remaining: 0"},
+        {ResultStep::firmwarePacket, 1976, "a|b", "6|1976|a|b"},
+        {ResultStep::firmwareFile, -1, "", "1|-1|"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(resultLineText(c.step, c.value, QString::fromLatin1(c.message)), QString::fromLatin1(c.expected));
@@ -41,7 +41,7 @@ TEST(LogResult, WritesOneQuotedEscapedDebugLine)
     };
     for (const Case &c : cases) {
         CapturedLog log;
-        logResult(0, 0, QString::fromLatin1(c.message));
+        logResult(ResultStep::connection, 0, QString::fromLatin1(c.message));
         EXPECT_EQ(log.lines(), QStringList{QString::fromLatin1(c.written)});
         EXPECT_TRUE(log.allDebugMessages());
     }
