@@ -57,6 +57,14 @@ bool makeLineHostile(int terminal) {
            taken.c_cc[VMIN] == line.c_cc[VMIN] && taken.c_cc[VTIME] == line.c_cc[VTIME];
 }
 
+bool makeLineRaw(int terminal) {
+    termios line{};
+    if (tcgetattr(terminal, &line) != 0) return false;
+    cfmakeraw(&line);
+    line.c_iflag &= ~static_cast<tcflag_t>(IXOFF | IXANY);
+    return tcsetattr(terminal, TCSANOW, &line) == 0;
+}
+
 std::vector<std::string> rawLineFaults(const termios& settings) {
     std::vector<std::string> faults;
     if (cfgetispeed(&settings) != B57600) faults.push_back("input speed is not 57600");

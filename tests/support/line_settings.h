@@ -17,6 +17,10 @@ namespace test_support {
 // False when the terminal does not take the rest.
 bool makeLineHostile(int terminal);
 
+// Raw, without flow control of any kind: the line a serial driver reports
+// before any program has set it up. False when the terminal does not take it.
+bool makeLineRaw(int terminal);
+
 // One phrase for each way the settings fall short of raw 57600 8N1 with
 // reads that return from the first byte; empty when they do not.
 std::vector<std::string> rawLineFaults(const termios& settings);

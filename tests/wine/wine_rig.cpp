@@ -1,8 +1,10 @@
 #include "wine_rig.h"
 
 #include "child_process.h"
+#include "line_settings.h"
 #include "wine_setup.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -35,6 +37,14 @@ WineRig::~WineRig() {
 
 std::string WineRig::startPanel(const std::vector<std::string>& options) {
     std::string terminal = panel_.startPanel(options);
+    // The program keeps the flow control its port reports. A Windows serial
+    // driver reports none; a fresh pseudo-terminal has XON/XOFF on, which
+    // would swallow the 0x11 and 0x13 bytes of frames and replies.
+    int line = open(("/dev/" + terminal).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    bool raw = line >= 0 && test_support::makeLineRaw(line);
+    if (line >= 0) close(line);
+    if (!raw) throw std::runtime_error("cannot set up /dev/" + terminal + " as a Windows port");
+    panel_.expectPanelLog("line closed after 0 bootloader frames");
     if (nextComNumber == kMissingComNumber) {
         ++nextComNumber;
     }
