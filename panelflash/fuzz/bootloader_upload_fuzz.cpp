@@ -9,11 +9,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "bootloader_upload.h"
 #include "catalogue.h"
+#include "fuzz_session.h"
 #include "memory_platform.h"
 #include "panel_protocol.h"
 #include "panel_session.h"
@@ -31,12 +31,6 @@ struct PeerAccount {
     size_t frames = 0;
     bool everyReplyGood = true;
 };
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool codeAccepted(uint8_t reported, uint8_t chosen) {
     return reported == chosen || (reported == 0x44 && chosen == 0x24);
@@ -76,23 +70,15 @@ void answer(PeerAccount& account, const uint8_t* frame, size_t length) {
     platform.reply(reply.data(), reply.size());
 }
 
-PanelSession& fuzzSession() {
-    static PanelSession* session = new PanelSession;
-    return *session;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    PanelSession& session = fuzzSession();
-    resetSession(session);
-    resetMemoryPlatform();
+    PanelSession& session = freshFuzzSession();
 
     session.model = &kCatalogue[input.ConsumeIntegralInRange<uint32_t>(0, kCatalogueSize - 1)];
     session.imageSize = input.PickValueInArray(kBodyPages) * kPageSize;
     session.sequence = input.ConsumeIntegral<uint8_t>();
-    session.port = memoryPort();
 
     PeerAccount account{&input, session.model->hardwareCode};
     account.nextSequence = session.sequence;

@@ -10,11 +10,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "catalogue.h"
 #include "extension_transfer.h"
+#include "fuzz_session.h"
 #include "memory_platform.h"
 #include "panel_protocol.h"
 #include "panel_session.h"
@@ -30,12 +30,6 @@ struct PeerAccount {
     size_t frames = 0;
     bool everyReplyGood = true;
 };
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 std::vector<uint8_t> goodReply(uint8_t status, uint8_t length) {
     std::vector<uint8_t> reply = {0xAA, 0x16, 0x30, length, status};
@@ -68,21 +62,13 @@ void answer(PeerAccount& account, const uint8_t* frame, size_t length) {
     platform.reply(reply.data(), reply.size());
 }
 
-PanelSession& fuzzSession() {
-    static PanelSession* session = new PanelSession;
-    return *session;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    PanelSession& session = fuzzSession();
-    resetSession(session);
-    resetMemoryPlatform();
+    PanelSession& session = freshFuzzSession();
     session.model = &kCatalogue[0];
     session.hasExtension = 1;
-    session.port = memoryPort();
 
     PeerAccount account{&input};
     MemoryPlatform& platform = memoryPlatform();
