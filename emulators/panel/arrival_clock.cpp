@@ -4,8 +4,8 @@
 
 namespace panel_emulator {
 
-ArrivalClock::Clock::time_point ArrivalClock::arrival(std::size_t bytes, Clock::time_point readAt) {
-    lineFree_ = std::max(readAt, lineFree_) + timing_.timeFor(bytes);
+ArrivalClock::Clock::time_point ArrivalClock::arrival(std::size_t bytes, Clock::time_point sentAt) {
+    lineFree_ = std::max(sentAt, lineFree_) + timing_.timeFor(bytes);
     return lineFree_;
 }
 

@@ -1,19 +1,10 @@
 #include "reply_queue.h"
 
-#include <algorithm>
-
 namespace panel_emulator {
-
-ReplyQueue::Clock::time_point ReplyQueue::dueTime(std::size_t length, std::chrono::milliseconds extraDelay,
-                                                  Clock::time_point askedAt) const {
-    Clock::time_point start = std::max(askedAt + timing_.replyLatency + extraDelay, lineFree_);
-    return start + timing_.timeFor(length);
-}
 
 void ReplyQueue::schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay,
                           Clock::time_point askedAt) {
-    Clock::time_point due = dueTime(bytes.size(), extraDelay, askedAt);
-    lineFree_ = due;
+    Clock::time_point due = outgoingLine_.arrival(bytes.size(), askedAt + timing_.replyLatency + extraDelay);
     pending_.push_back({due, std::move(bytes)});
 }
 
@@ -33,7 +24,7 @@ std::vector<std::vector<std::uint8_t>> ReplyQueue::takeDue(Clock::time_point now
 
 void ReplyQueue::clear() {
     pending_.clear();
-    lineFree_ = {};
+    outgoingLine_.clear();
 }
 
 }  // namespace panel_emulator

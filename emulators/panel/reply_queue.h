@@ -1,11 +1,13 @@
 // Replies waiting to go out on the line, each with the time it is due.
 // Replies leave in the order they were made; a delayed reply holds back the
-// ones after it, as a real panel that is busy would. dueTime() is the one
-// place that decides when a reply may leave: after the frame that asked for
-// it has arrived, the reply latency and any injected delay, and once the
-// line has clocked out all its bytes after those of the reply before it.
+// ones after it, as a real panel that is busy would. schedule() is the one
+// place that decides when a reply is due: it starts after the frame that
+// asked for it has arrived, the reply latency and any injected delay, and is
+// due once the line has clocked out all its bytes after those of the reply
+// before it.
 #pragma once
 
+#include "arrival_clock.h"
 #include "line_timing.h"
 
 #include <chrono>
@@ -22,7 +24,7 @@ class ReplyQueue {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit ReplyQueue(LineTiming timing = {}) : timing_(timing) {}
+    explicit ReplyQueue(LineTiming timing = {}) : timing_(timing), outgoingLine_(timing) {}
 
     // `askedAt` is when the frame that asked for the reply had arrived whole.
     void schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay, Clock::time_point askedAt);
@@ -32,16 +34,13 @@ public:
     void clear();
 
 private:
-    Clock::time_point dueTime(std::size_t length, std::chrono::milliseconds extraDelay, Clock::time_point askedAt) const;
-
     struct Pending {
         Clock::time_point due;
         std::vector<std::uint8_t> bytes;
     };
     LineTiming timing_;
+    ArrivalClock outgoingLine_;
     std::deque<Pending> pending_;
-    // When the line has clocked out the last byte scheduled so far.
-    Clock::time_point lineFree_{};
 };
 
 }  // namespace panel_emulator
