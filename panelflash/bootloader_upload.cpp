@@ -14,6 +14,8 @@
 #include "panel_protocol.h"
 #include "serial_link.h"
 
+// A row of the source is a run of sectors of one size.
+// clang-format off
 const SectorMapRow kSectorMap[kSectorCount] = {
     // 4 KiB sectors
     {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1},
@@ -23,6 +25,7 @@ const SectorMapRow kSectorMap[kSectorCount] = {
     // 4 KiB sectors
     {120, 1}, {121, 1}, {122, 1}, {123, 1}, {124, 1}, {125, 1},
 };
+// clang-format on
 
 namespace {
 

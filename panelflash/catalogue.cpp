@@ -26,6 +26,8 @@ constexpr uint8_t kKaldor32Code = 0x24;
 
 }  // namespace
 
+// The columns line up under their headings.
+// clang-format off
 const ModelEntry kCatalogue[] = {
     // name             hardware code  header (model byte)  body size rule
     {"KALDOR640",       0x10,          makeHeader(0x00),    SizeRule::fixed},
@@ -39,6 +41,7 @@ const ModelEntry kCatalogue[] = {
     {"SKYRELAY",        0x18,          makeHeader(0x08),    SizeRule::free},
     {"MISTGUARD",       0x1A,          makeHeader(0x0A),    SizeRule::free},
 };
+// clang-format on
 const uint32_t kCatalogueSize = sizeof kCatalogue / sizeof kCatalogue[0];
 
 const ModelEntry* selectModel(const char* name) {
