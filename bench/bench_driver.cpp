@@ -52,7 +52,7 @@ std::string verdict(bool met) { return met ? "met" : "NOT met"; }
 
 void printRow(const char* name, const Figures& figures, const std::string& rate) {
     std::printf("  %-26s wall %-26s %-18s cpu %s s\n", name, (figures.wall.spread(3) + " s").c_str(), rate.c_str(),
-                figures.cpu.spread(3).c_str());
+        figures.cpu.spread(3).c_str());
 }
 
 std::string perSecond(double count, double seconds, const char* unit) {
@@ -64,8 +64,10 @@ std::string perSecond(double count, double seconds, const char* unit) {
 std::string mebibytesPerSecond(double seconds) {
     char text[64];
     double rate = kModuleImageSize / seconds;
-    if (rate < (1 << 20)) std::snprintf(text, sizeof text, "%.2f KiB/s", rate / 1024);
-    else std::snprintf(text, sizeof text, "%.2f MiB/s", rate / (1 << 20));
+    if (rate < (1 << 20))
+        std::snprintf(text, sizeof text, "%.2f KiB/s", rate / 1024);
+    else
+        std::snprintf(text, sizeof text, "%.2f MiB/s", rate / (1 << 20));
     return text;
 }
 
@@ -82,7 +84,7 @@ Samples pairRatios(const Figures& program, const Figures& floor) {
 void makeImages(Tools& tools) {
     tools.panelImage = tools.work + "/kaldor64.bim";
     Child maker({tools.panelEmulator, "--make-image", "KALDOR64", "0x76000", tools.panelImage}, "", Child::Stream::Null,
-                Child::Stream::Null, Child::Stream::Null);
+        Child::Stream::Null, Child::Stream::Null);
     if (maker.wait(Clock::now() + std::chrono::seconds(10)).status != 0) die("cannot make the panel image");
     tools.moduleImage = tools.work + "/module-firmware-1MiB.bin";
     std::string firmware(kModuleImageSize, '\0');
@@ -98,16 +100,17 @@ void panelFullSpeed(const Tools& tools, int pairs) {
         record(floor, runPanel(tools, true, {}));
     }
     double exchanges = countOf(floor.counts, "exchanges");
-    std::printf("\npanelflash: two-phase KALDOR64 update, 0x76000-byte image, pty, full speed (%d pairs, %.0f exchanges)\n",
-                pairs, exchanges);
+    std::printf(
+        "\npanelflash: two-phase KALDOR64 update, 0x76000-byte image, pty, full speed (%d pairs, %.0f exchanges)\n",
+        pairs, exchanges);
     printRow("panelflash", program, perSecond(exchanges, program.wall.median(), "exch/s"));
     printRow("floor (panel_floor)", floor, perSecond(exchanges, floor.wall.median(), "exch/s"));
     Samples ratio = pairRatios(program, floor);
     double cpuShare = program.cpu.median() / program.wall.median();
     std::printf("  ratio panelflash/floor     %s   target <= 1.25: %s\n", ratio.spread(3).c_str(),
-                verdict(ratio.median() <= 1.25).c_str());
+        verdict(ratio.median() <= 1.25).c_str());
     std::printf("  panelflash cpu/wall        %.3f               target <= 0.25: %s\n", cpuShare,
-                verdict(cpuShare <= 0.25).c_str());
+        verdict(cpuShare <= 0.25).c_str());
 }
 
 enum class PacedCpus { Awake, Idle };
@@ -133,15 +136,16 @@ void panelPaced(const Tools& tools, int pairs, PacedCpus cpus) {
     double bytes = countOf(floor.counts, "sent") + countOf(floor.counts, "received");
     double line = bytes * 10 / kPanelBaud + countOf(floor.counts, "answered") * kPanelLatency +
                   countOf(floor.counts, "pause_ms") / 1000;
-    std::printf("\npanelflash: the same update, emulator paced at 57600 baud 8N1 and 1 ms reply latency (%d pairs, %s)\n",
-                pairs, describe(spinners.get()).c_str());
-    std::printf("  line time                  %.3f s (%.0f bytes both ways, %.0f latencies, %.0f ms pause)\n", line, bytes,
-                countOf(floor.counts, "answered"), countOf(floor.counts, "pause_ms"));
+    std::printf(
+        "\npanelflash: the same update, emulator paced at 57600 baud 8N1 and 1 ms reply latency (%d pairs, %s)\n",
+        pairs, describe(spinners.get()).c_str());
+    std::printf("  line time                  %.3f s (%.0f bytes both ways, %.0f latencies, %.0f ms pause)\n", line,
+        bytes, countOf(floor.counts, "answered"), countOf(floor.counts, "pause_ms"));
     printRow("panelflash", program, "");
     printRow("floor (panel_floor)", floor, "");
     std::printf("  efficiency panelflash      %.2f %% (floor %.2f %%)   target >= 98 %%: %s\n",
-                100 * line / program.wall.median(), 100 * line / floor.wall.median(),
-                verdict(line / program.wall.median() >= 0.98).c_str());
+        100 * line / program.wall.median(), 100 * line / floor.wall.median(),
+        verdict(line / program.wall.median() >= 0.98).c_str());
 }
 
 constexpr int kStartUpRuns = 21;
@@ -159,12 +163,12 @@ void moduleLoopback(const Tools& tools, int pairs) {
         record(floor, runModule(tools, path, ModuleClient::Floor));
     }
     std::printf("\nmoduleflash: 1 MiB upload over loopback TCP, 2048-byte chunks (%d pairs, %.0f exchanges)\n", pairs,
-                countOf(floor.counts, "exchanges"));
+        countOf(floor.counts, "exchanges"));
     printRow("moduleflash", program, mebibytesPerSecond(program.wall.median()));
     printRow("floor (module_floor)", floor, mebibytesPerSecond(floor.wall.median()));
     Samples ratio = pairRatios(program, floor);
     std::printf("  ratio moduleflash/floor    %s   target <= 1.3: %s\n", ratio.spread(3).c_str(),
-                verdict(ratio.median() <= 1.3).c_str());
+        verdict(ratio.median() <= 1.3).c_str());
     // What each client needs before its first byte: a run that only prints
     // its usage text and ends, alternating as above.
     Samples programStart, floorStart;
@@ -172,10 +176,10 @@ void moduleLoopback(const Tools& tools, int pairs) {
         programStart.add(startUpSeconds(tools.moduleflash));
         floorStart.add(startUpSeconds(tools.moduleFloor));
     }
-    std::printf("  start-up alone (usage only) moduleflash %s s, floor %s s (%d runs each)\n", programStart.spread(4).c_str(),
-                floorStart.spread(4).c_str(), kStartUpRuns);
+    std::printf("  start-up alone (usage only) moduleflash %s s, floor %s s (%d runs each)\n",
+        programStart.spread(4).c_str(), floorStart.spread(4).c_str(), kStartUpRuns);
     std::printf("  ratio with both start-ups taken off  %.3f\n",
-                (program.wall.median() - programStart.median()) / (floor.wall.median() - floorStart.median()));
+        (program.wall.median() - programStart.median()) / (floor.wall.median() - floorStart.median()));
 }
 
 void modulePaced(const Tools& tools, int pairs, PacedCpus cpus) {
@@ -190,18 +194,18 @@ void modulePaced(const Tools& tools, int pairs, PacedCpus cpus) {
     }
     double bytes = countOf(floor.counts, "sent") + countOf(floor.counts, "received");
     double line = bytes * 10 / kModuleBaud;
-    std::printf("\nmoduleflash: the same upload over a pty paced at 115200 baud 8N1, 1024-byte chunks (%d pairs, %s)\n", pairs,
-                describe(spinners.get()).c_str());
+    std::printf("\nmoduleflash: the same upload over a pty paced at 115200 baud 8N1, 1024-byte chunks (%d pairs, %s)\n",
+        pairs, describe(spinners.get()).c_str());
     std::printf("  line time                  %.3f s (%.0f bytes both ways)\n", line, bytes);
     printRow("moduleflash", program, mebibytesPerSecond(program.wall.median()));
     printRow("floor (module_floor)", floor, mebibytesPerSecond(floor.wall.median()));
     std::printf("  efficiency moduleflash     %.2f %% (floor %.2f %%)   target >= 98 %%: %s\n",
-                100 * line / program.wall.median(), 100 * line / floor.wall.median(),
-                verdict(line / program.wall.median() >= 0.98).c_str());
+        100 * line / program.wall.median(), 100 * line / floor.wall.median(),
+        verdict(line / program.wall.median() >= 0.98).c_str());
 }
 
 void moduleNetwork(const Tools& tools, int pairs, const std::string& emulatorNs, const std::string& clientNs,
-                   const std::string& address) {
+    const std::string& address) {
     Figures program, nagle, noDelay;
     ModulePath path;
     path.address = address;
@@ -212,8 +216,9 @@ void moduleNetwork(const Tools& tools, int pairs, const std::string& emulatorNs,
         record(nagle, runModule(tools, path, ModuleClient::Floor));
         record(noDelay, runModule(tools, path, ModuleClient::FloorNoDelay));
     }
-    std::printf("\nmoduleflash: the same upload between two network namespaces over a veth pair, MTU 1500 (%d runs each)\n",
-                pairs);
+    std::printf(
+        "\nmoduleflash: the same upload between two network namespaces over a veth pair, MTU 1500 (%d runs each)\n",
+        pairs);
     printRow("moduleflash", program, mebibytesPerSecond(program.wall.median()));
     printRow("floor, Nagle on", nagle, mebibytesPerSecond(nagle.wall.median()));
     printRow("floor, TCP_NODELAY", noDelay, mebibytesPerSecond(noDelay.wall.median()));
@@ -234,8 +239,9 @@ int positive(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES] [--paced-cpus awake|idle|both] "
-            "[--netns EMU_NS CLIENT_NS ADDRESS]");
+    if (argc < 2)
+        die("usage: bench_driver BUILD_DIR [--pairs N] [--paced-pairs N] [--only FIGURES] "
+            "[--paced-cpus awake|idle|both] [--netns EMU_NS CLIENT_NS ADDRESS]");
     char* resolved = realpath(argv[1], nullptr);
     if (resolved == nullptr) die(std::string("no build folder ") + argv[1]);
     const std::string build = resolved;
@@ -253,9 +259,12 @@ int main(int argc, char** argv) {
             only = argv[++i];
         } else if (option == "--paced-cpus" && i + 1 < argc) {
             std::string mode = argv[++i];
-            if (mode == "awake") pacedCpus = {PacedCpus::Awake};
-            else if (mode == "idle") pacedCpus = {PacedCpus::Idle};
-            else if (mode != "both") die("--paced-cpus takes awake, idle or both, not " + mode);
+            if (mode == "awake")
+                pacedCpus = {PacedCpus::Awake};
+            else if (mode == "idle")
+                pacedCpus = {PacedCpus::Idle};
+            else if (mode != "both")
+                die("--paced-cpus takes awake, idle or both, not " + mode);
         } else if (option == "--netns" && i + 3 < argc) {
             emulatorNs = argv[++i];
             clientNs = argv[++i];
@@ -264,9 +273,9 @@ int main(int argc, char** argv) {
             die("unknown option " + option);
         }
     }
-    Tools tools{build + "/panelflash/panelflash", build + "/emulators/panel/panel-emulator", build + "/bench/panel_floor",
-                build + "/moduleflash/moduleflash", build + "/emulators/module/module-emulator", build + "/bench/module_floor",
-                "", "", ""};
+    Tools tools{build + "/panelflash/panelflash", build + "/emulators/panel/panel-emulator",
+        build + "/bench/panel_floor", build + "/moduleflash/moduleflash", build + "/emulators/module/module-emulator",
+        build + "/bench/module_floor", "", "", ""};
     char work[] = "/tmp/fieldflash-bench-XXXXXX";
     if (mkdtemp(work) == nullptr) die("no scratch folder");
     tools.work = work;

@@ -42,7 +42,8 @@ void readBack(int fd, std::string& into) {
 
 Child::Child(const std::vector<std::string>& argv, const std::string& cwd, Stream in, Stream out, Stream err) {
     int inPipe[2] = {-1, -1}, outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
-    if ((in == Stream::Pipe && pipe2(inPipe, O_CLOEXEC) != 0) || (out == Stream::Pipe && pipe2(outPipe, O_CLOEXEC) != 0) ||
+    if ((in == Stream::Pipe && pipe2(inPipe, O_CLOEXEC) != 0) ||
+        (out == Stream::Pipe && pipe2(outPipe, O_CLOEXEC) != 0) ||
         (err == Stream::Pipe && pipe2(errPipe, O_CLOEXEC) != 0)) {
         throw std::runtime_error("pipe failed");
     }
@@ -127,8 +128,8 @@ constexpr std::chrono::milliseconds kBatchInterval{10};
 
 // Searches only what arrived since the last look (and the text's length
 // before it), so waiting on a long console stays linear.
-bool waitForText(Child& child, const std::string& stream, std::size_t& scanned, const std::string& text,
-                 Clock::time_point until) {
+bool waitForText(
+    Child& child, const std::string& stream, std::size_t& scanned, const std::string& text, Clock::time_point until) {
     for (bool first = true;; first = false) {
         std::size_t from = scanned > text.size() ? scanned - text.size() : 0;
         if (stream.find(text, from) != std::string::npos) return true;

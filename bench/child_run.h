@@ -16,9 +16,9 @@ namespace bench {
 using Clock = std::chrono::steady_clock;
 
 struct Finished {
-    int status = -1;          // exit status; -1 when killed or not exited normally
-    double wallSeconds = 0;   // from the start to the reap
-    double cpuSeconds = 0;    // user + system
+    int status = -1;         // exit status; -1 when killed or not exited normally
+    double wallSeconds = 0;  // from the start to the reap
+    double cpuSeconds = 0;   // user + system
 };
 
 class Child {

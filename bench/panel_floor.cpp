@@ -35,8 +35,8 @@ constexpr std::size_t kExtensionSize = 0x8000;
 constexpr unsigned kBaud = 57600;
 constexpr unsigned kFinalPauseMs = 2000;
 
-const std::uint8_t kSectorFirstPage[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,   16,  24,  32,  40,  48,
-                                           56, 64, 72, 80, 88, 96, 104, 112, 120, 121, 122, 123, 124, 125};
+const std::uint8_t kSectorFirstPage[28] = {
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 104, 112, 120, 121, 122, 123, 124, 125};
 
 struct Counts {
     unsigned exchanges = 0, answered = 0, refused = 0;
@@ -102,7 +102,8 @@ std::uint16_t crc16(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
         for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000) ? static_cast<std::uint16_t>((crc << 1) ^ 0x1021) : static_cast<std::uint16_t>(crc << 1);
+            crc =
+                (crc & 0x8000) ? static_cast<std::uint16_t>((crc << 1) ^ 0x1021) : static_cast<std::uint16_t>(crc << 1);
         }
     }
     return crc;
@@ -146,7 +147,8 @@ bool sendExtension(int fd, const std::uint8_t* extension, Counts& counts) {
     for (unsigned block = 0; block < kExtensionSize / 256; ++block) {
         if (!linkExchange(fd, linkFrame(0x70, open, sizeof open), 0x10, counts)) return false;
         for (unsigned chunk = 0; chunk < 8; ++chunk) {
-            if (!linkExchange(fd, linkFrame(0x71, extension + block * 256 + chunk * 32, 32), 0x10, counts)) return false;
+            if (!linkExchange(fd, linkFrame(0x71, extension + block * 256 + chunk * 32, 32), 0x10, counts))
+                return false;
         }
         const std::uint8_t close[] = {0x42, 0x07, static_cast<std::uint8_t>(block)};
         if (!linkExchange(fd, linkFrame(0x70, close, sizeof close), 0x10, counts)) return false;
@@ -200,6 +202,6 @@ int main(int argc, char** argv) {
         close(fd);
     }
     std::fprintf(stderr, "exchanges=%u answered=%u sent=%zu received=%zu pause_ms=%u refused=%u\n", counts.exchanges,
-                 counts.answered, counts.sent, counts.received, pauseMs, counts.refused);
+        counts.answered, counts.sent, counts.received, pauseMs, counts.refused);
     return counts.refused == 0 ? 0 : 1;
 }

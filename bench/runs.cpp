@@ -30,8 +30,8 @@ std::vector<std::string> joined(std::vector<std::string> head, const std::vector
 
 RunResult failed(std::string why, const Child& client) {
     RunResult result;
-    result.why = why + "\n--- client output:\n" + client.out().substr(client.out().size() > 2000 ? client.out().size() - 2000 : 0) +
-                 client.err();
+    result.why = why + "\n--- client output:\n" +
+                 client.out().substr(client.out().size() > 2000 ? client.out().size() - 2000 : 0) + client.err();
     return result;
 }
 
@@ -52,9 +52,10 @@ double countOf(const std::string& counts, const std::string& name) {
 RunResult runPanel(const Tools& tools, bool floor, const std::vector<std::string>& emulatorPacing) {
     const std::string flashOut = tools.work + "/panel-flash.bin";
     const std::string extensionOut = tools.work + "/panel-extension.bin";
-    Child emulator(joined({tools.panelEmulator, "--model", kModel, "--flash-out", flashOut, "--extension-out", extensionOut},
-                          emulatorPacing),
-                   "", Child::Stream::Null, Child::Stream::Pipe, Child::Stream::Pipe);
+    Child emulator(
+        joined({tools.panelEmulator, "--model", kModel, "--flash-out", flashOut, "--extension-out", extensionOut},
+            emulatorPacing),
+        "", Child::Stream::Null, Child::Stream::Pipe, Child::Stream::Pipe);
     std::string port;
     if (!readWhere(emulator, port)) return failed("panel emulator did not start", emulator);
     auto until = Clock::now() + kRunLimit;
@@ -62,11 +63,11 @@ RunResult runPanel(const Tools& tools, bool floor, const std::vector<std::string
     std::unique_ptr<Child> client;
     if (floor) {
         client = std::make_unique<Child>(std::vector<std::string>{tools.panelFloor, port, tools.panelImage}, "",
-                                         Child::Stream::Pipe, Child::Stream::Pipe, Child::Stream::Pipe);
+            Child::Stream::Pipe, Child::Stream::Pipe, Child::Stream::Pipe);
         if (!client->waitForOut("between phases\n", until)) return failed("floor: no end of the first phase", *client);
     } else {
         client = std::make_unique<Child>(std::vector<std::string>{tools.panelflash, kModel, port}, tools.work,
-                                         Child::Stream::Pipe, Child::Stream::Pipe, Child::Stream::Null);
+            Child::Stream::Pipe, Child::Stream::Pipe, Child::Stream::Null);
         client->send("1\n");
         if (!client->waitForOut(kResetPromptEnd, until)) return failed("panelflash: no reset prompt", *client);
         client->send("\r");
@@ -84,7 +85,8 @@ RunResult runPanel(const Tools& tools, bool floor, const std::vector<std::string
     result.counts = client->err();
     emulator.wait(Clock::now() + seconds(10));
     int expectedStatus = floor ? 0 : 1;
-    if (result.client.status != expectedStatus) return failed("client exit status " + std::to_string(result.client.status), *client);
+    if (result.client.status != expectedStatus)
+        return failed("client exit status " + std::to_string(result.client.status), *client);
 
     // The panel must now hold the image: body from device page 2, extension whole.
     std::string image = readFile(tools.panelImage).substr(32);
@@ -99,19 +101,20 @@ RunResult runPanel(const Tools& tools, bool floor, const std::vector<std::string
 
 RunResult runModule(const Tools& tools, const ModulePath& path, ModuleClient client) {
     const std::string firmwareOut = tools.work + "/module-firmware.bin";
-    std::vector<std::string> emulatorArgs = {tools.moduleEmulator, path.tcp ? "--tcp" : "--pty", "--firmware-out", firmwareOut};
+    std::vector<std::string> emulatorArgs = {
+        tools.moduleEmulator, path.tcp ? "--tcp" : "--pty", "--firmware-out", firmwareOut};
     if (path.tcp) emulatorArgs.insert(emulatorArgs.end(), {"--listen", path.address});
     Child emulator(joined(path.emulatorPrefix, joined(emulatorArgs, path.emulatorPacing)), "", Child::Stream::Null,
-                   Child::Stream::Pipe, Child::Stream::Null);
+        Child::Stream::Pipe, Child::Stream::Null);
     std::string where;
     if (!readWhere(emulator, where)) return failed("module emulator did not start", emulator);
 
     std::vector<std::string> args;
     if (client == ModuleClient::Program) {
-        args = path.tcp ? std::vector<std::string>{tools.moduleflash, "ConnectionType=Tcp", "RemoteAddress=" + path.address,
-                                                   "RemoteSocket=" + where, "FileIn=" + tools.moduleImage}
+        args = path.tcp ? std::vector<std::string>{tools.moduleflash, "ConnectionType=Tcp",
+                              "RemoteAddress=" + path.address, "RemoteSocket=" + where, "FileIn=" + tools.moduleImage}
                         : std::vector<std::string>{tools.moduleflash, "ConnectionType=ComPort", "ComPort=" + where,
-                                                   "FileIn=" + tools.moduleImage};
+                              "FileIn=" + tools.moduleImage};
     } else {
         args = path.tcp ? std::vector<std::string>{tools.moduleFloor, "tcp", path.address, where, tools.moduleImage}
                         : std::vector<std::string>{tools.moduleFloor, "pty", where, tools.moduleImage};
@@ -128,7 +131,8 @@ RunResult runModule(const Tools& tools, const ModulePath& path, ModuleClient cli
         return failed("moduleflash did not finish the update", run);
     }
     if (client != ModuleClient::Program && result.client.status != 0) return failed("floor client failed", run);
-    if (readFile(firmwareOut) != readFile(tools.moduleImage)) return failed("the module does not hold the firmware", run);
+    if (readFile(firmwareOut) != readFile(tools.moduleImage))
+        return failed("the module does not hold the firmware", run);
     result.ok = true;
     return result;
 }

@@ -13,14 +13,14 @@ namespace bench {
 struct Tools {
     std::string panelflash, panelEmulator, panelFloor;
     std::string moduleflash, moduleEmulator, moduleFloor;
-    std::string work;          // scratch folder, holds the images
-    std::string panelImage;    // in `work`, the only .bim there
+    std::string work;        // scratch folder, holds the images
+    std::string panelImage;  // in `work`, the only .bim there
     std::string moduleImage;
 };
 
 struct RunResult {
     bool ok = false;
-    std::string why;           // when not ok
+    std::string why;  // when not ok
     Finished client;
     // The floor clients' account of the bytes they moved: name=value words.
     std::string counts;

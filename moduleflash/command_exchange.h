@@ -21,21 +21,21 @@ bool checksumMode();
 void setChecksumMode(bool on);
 
 // Appends the three checksum digits ("000" to "255") of the array's bytes.
-void appendChecksum(QByteArray &bytes);
+void appendChecksum(QByteArray& bytes);
 
 // Drops one final line feed, then checks the last three characters against the
 // sum of the bytes before them; strips them only when they match.
-bool verifyChecksum(QByteArray &reply);
+bool verifyChecksum(QByteArray& reply);
 
 // Empties the reply, sends the command (plus checksum and, if asked, a line
 // feed) and fills the reply on success. False when the write is not confirmed,
 // no complete line arrives or the read buffer fills without one; the reply is
 // then empty.
-bool sendCommand(QIODevice &device, QByteArray command, QByteArray &reply, bool withLineFeed);
+bool sendCommand(QIODevice& device, QByteArray command, QByteArray& reply, bool withLineFeed);
 
 // The reply as text: UTF-8 up to its first zero byte.
-QString replyText(const QByteArray &reply);
+QString replyText(const QByteArray& reply);
 
 // True when the reply, verified and stripped in checksum mode, reads "OK" once
 // white space around it is removed.
-bool isOkReply(QByteArray &reply);
+bool isOkReply(QByteArray& reply);

@@ -6,8 +6,8 @@
 #include <QString>
 
 // True when one word equals the key exactly (case-sensitive, no trimming).
-bool hasArgument(int argc, const char *const *argv, const QString &key);
+bool hasArgument(int argc, const char* const* argv, const QString& key);
 
 // The text after the first "=" of the first word whose part before that "="
 // equals the key; an empty string when no word carries the key.
-QString argumentValue(int argc, const char *const *argv, const QString &key);
+QString argumentValue(int argc, const char* const* argv, const QString& key);

@@ -14,20 +14,16 @@ constexpr int signatureTimeoutMs = 30000;
 const char signature[] = "x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7d";
 constexpr qint64 signatureLength = sizeof signature - 1;  // no terminating zero on the wire
 
-} // namespace
+}  // namespace
 
-bool openSerialDevice(int argc, const char *const *argv, ModuleSession &session)
-{
+bool openSerialDevice(int argc, const char* const* argv, ModuleSession& session) {
     auto port = std::make_unique<QSerialPort>();
     port->setReadBufferSize(readBufferLimit);
     port->setPortName(argumentValue(argc, argv, QStringLiteral("ComPort")));
     // Stops at the first refusal; the remaining settings are not tried.
-    const bool ready = port->open(QIODevice::ReadWrite)
-        && port->setBaudRate(115200, QSerialPort::AllDirections)
-        && port->setDataBits(QSerialPort::Data8)
-        && port->setParity(QSerialPort::NoParity)
-        && port->setStopBits(QSerialPort::OneStop)
-        && port->setFlowControl(QSerialPort::NoFlowControl);
+    const bool ready = port->open(QIODevice::ReadWrite) && port->setBaudRate(115200, QSerialPort::AllDirections) &&
+                       port->setDataBits(QSerialPort::Data8) && port->setParity(QSerialPort::NoParity) &&
+                       port->setStopBits(QSerialPort::OneStop) && port->setFlowControl(QSerialPort::NoFlowControl);
     if (!ready) {
         logResult(ResultStep::connection, -1, QStringLiteral("Unable to open serial port!!!"));
         return false;
@@ -37,8 +33,7 @@ bool openSerialDevice(int argc, const char *const *argv, ModuleSession &session)
     return true;
 }
 
-bool openTcpDevice(int argc, const char *const *argv, ModuleSession &session)
-{
+bool openTcpDevice(int argc, const char* const* argv, ModuleSession& session) {
     auto socket = std::make_unique<QTcpSocket>();
     socket->setReadBufferSize(readBufferLimit);
     // Only the low 16 bits of the number make the port; no number gives 0.

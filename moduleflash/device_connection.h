@@ -6,5 +6,5 @@
 
 #include "module_session.h"
 
-bool openSerialDevice(int argc, const char *const *argv, ModuleSession &session);
-bool openTcpDevice(int argc, const char *const *argv, ModuleSession &session);
+bool openSerialDevice(int argc, const char* const* argv, ModuleSession& session);
+bool openTcpDevice(int argc, const char* const* argv, ModuleSession& session);

@@ -4,42 +4,24 @@
 
 #include "event_dispatcher.h"
 
-bool InertEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags)
-{
-    return false;
-}
+bool InertEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags) { return false; }
 
-bool InertEventDispatcher::hasPendingEvents()
-{
-    return false;
-}
+bool InertEventDispatcher::hasPendingEvents() { return false; }
 
-void InertEventDispatcher::registerSocketNotifier(QSocketNotifier *) {}
+void InertEventDispatcher::registerSocketNotifier(QSocketNotifier*) {}
 
-void InertEventDispatcher::unregisterSocketNotifier(QSocketNotifier *) {}
+void InertEventDispatcher::unregisterSocketNotifier(QSocketNotifier*) {}
 
 // A timer never fires without a loop; the ids stay Qt's own.
-void InertEventDispatcher::registerTimer(int, int, Qt::TimerType, QObject *) {}
+void InertEventDispatcher::registerTimer(int, int, Qt::TimerType, QObject*) {}
 
-bool InertEventDispatcher::unregisterTimer(int)
-{
-    return true;
-}
+bool InertEventDispatcher::unregisterTimer(int) { return true; }
 
-bool InertEventDispatcher::unregisterTimers(QObject *)
-{
-    return true;
-}
+bool InertEventDispatcher::unregisterTimers(QObject*) { return true; }
 
-QList<QAbstractEventDispatcher::TimerInfo> InertEventDispatcher::registeredTimers(QObject *) const
-{
-    return {};
-}
+QList<QAbstractEventDispatcher::TimerInfo> InertEventDispatcher::registeredTimers(QObject*) const { return {}; }
 
-int InertEventDispatcher::remainingTime(int)
-{
-    return -1;
-}
+int InertEventDispatcher::remainingTime(int) { return -1; }
 
 void InertEventDispatcher::wakeUp() {}
 
@@ -47,8 +29,7 @@ void InertEventDispatcher::interrupt() {}
 
 void InertEventDispatcher::flush() {}
 
-void chooseEventDispatcher()
-{
+void chooseEventDispatcher() {
     // Taken over by the application object, which deletes it.
     QCoreApplication::setEventDispatcher(new InertEventDispatcher);
 }

@@ -14,12 +14,12 @@ class InertEventDispatcher final : public QAbstractEventDispatcher {
 public:
     bool processEvents(QEventLoop::ProcessEventsFlags flags) override;
     bool hasPendingEvents() override;
-    void registerSocketNotifier(QSocketNotifier *notifier) override;
-    void unregisterSocketNotifier(QSocketNotifier *notifier) override;
-    void registerTimer(int timerId, int interval, Qt::TimerType timerType, QObject *object) override;
+    void registerSocketNotifier(QSocketNotifier* notifier) override;
+    void unregisterSocketNotifier(QSocketNotifier* notifier) override;
+    void registerTimer(int timerId, int interval, Qt::TimerType timerType, QObject* object) override;
     bool unregisterTimer(int timerId) override;
-    bool unregisterTimers(QObject *object) override;
-    QList<TimerInfo> registeredTimers(QObject *object) const override;
+    bool unregisterTimers(QObject* object) override;
+    QList<TimerInfo> registeredTimers(QObject* object) const override;
     int remainingTime(int timerId) override;
     void wakeUp() override;
     void interrupt() override;

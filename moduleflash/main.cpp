@@ -16,21 +16,18 @@ namespace {
 constexpr int serialChunkSize = 1024;
 constexpr int tcpChunkSize = 2048;
 
-using DeviceOpener = bool (*)(int, const char *const *, ModuleSession &);
+using DeviceOpener = bool (*)(int, const char* const*, ModuleSession&);
 
 // The session lives only for the transport's run and is gone before the
 // application object.
-void updateOver(DeviceOpener openDevice, int chunkSize, int argc, const char *const *argv)
-{
+void updateOver(DeviceOpener openDevice, int chunkSize, int argc, const char* const* argv) {
     ModuleSession session;
-    if (openDevice(argc, argv, session))
-        runUpdate(session, argc, argv, chunkSize);
+    if (openDevice(argc, argv, session)) runUpdate(session, argc, argv, chunkSize);
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char* argv[]) {
     // Before Qt reads its logging settings from the environment.
     protectResultLog();
     // Before the application object, which takes the dispatcher over.

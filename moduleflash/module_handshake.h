@@ -9,8 +9,8 @@
 
 // Asks for the firmware version; on true the reply holds the version text
 // (its checksum stripped when checksum mode is on and the digits match).
-bool queryFirmwareVersion(QIODevice &device, QByteArray &reply);
+bool queryFirmwareVersion(QIODevice& device, QByteArray& reply);
 
 // Brings the module and the program into checksum mode; true at once when the
 // mode is on already.
-bool enableChecksum(QIODevice &device);
+bool enableChecksum(QIODevice& device);

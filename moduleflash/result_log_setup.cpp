@@ -3,8 +3,7 @@
 #include <QLoggingCategory>
 #include <QtGlobal>
 
-void protectResultLog()
-{
+void protectResultLog() {
     qunsetenv("QT_LOGGING_RULES");
     qunsetenv("QT_LOGGING_CONF");
     qunsetenv("QT_MESSAGE_PATTERN");

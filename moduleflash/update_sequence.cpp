@@ -9,23 +9,21 @@
 
 namespace {
 
-bool acknowledged(ModuleSession &session, const QByteArray &command, bool withLineFeed)
-{
+bool acknowledged(ModuleSession& session, const QByteArray& command, bool withLineFeed) {
     return sendCommand(*session.device, command, session.reply, withLineFeed) && isOkReply(session.reply);
 }
 
-bool reportVersion(ModuleSession &session)
-{
+bool reportVersion(ModuleSession& session) {
     if (!queryFirmwareVersion(*session.device, session.reply)) {
         logResult(ResultStep::versionQuery, -1, QStringLiteral("Unable to get current firmware version!!!"));
         return false;
     }
-    logResult(ResultStep::versionQuery, 0, QStringLiteral("Current firmware version: ") + replyText(session.reply).trimmed());
+    logResult(
+        ResultStep::versionQuery, 0, QStringLiteral("Current firmware version: ") + replyText(session.reply).trimmed());
     return true;
 }
 
-bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
-{
+bool loadFirmware(ModuleSession& session, int argc, const char* const* argv) {
     session.file = std::make_unique<QFile>(argumentValue(argc, argv, QStringLiteral("FileIn")));
     if (!session.file->exists()) {
         logResult(ResultStep::firmwareFile, -1, QStringLiteral("File not exists!!!"));
@@ -45,12 +43,12 @@ bool loadFirmware(ModuleSession &session, int argc, const char *const *argv)
         return false;
     }
     session.pending = QByteArray::fromRawData(session.firmware.constData(), session.firmware.size());
-    logResult(ResultStep::firmwareFile, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
+    logResult(
+        ResultStep::firmwareFile, 0, QStringLiteral("File in size: ") + QString::number(session.pending.size(), 10));
     return true;
 }
 
-bool switchOnChecksum(ModuleSession &session)
-{
+bool switchOnChecksum(ModuleSession& session) {
     if (!enableChecksum(*session.device)) {
         logResult(ResultStep::checksumSwitch, -1, QStringLiteral("Unable to enable crc!!!"));
         return false;
@@ -59,8 +57,7 @@ bool switchOnChecksum(ModuleSession &session)
     return true;
 }
 
-bool initializeUpload(ModuleSession &session)
-{
+bool initializeUpload(ModuleSession& session) {
     if (!acknowledged(session, QByteArray("atOTAFirmwareInitialize"), true)) {
         logResult(ResultStep::uploadInitialise, -1, QStringLiteral("Unable to initialize firmware upload!!!"));
         return false;
@@ -71,15 +68,13 @@ bool initializeUpload(ModuleSession &session)
 
 // Drops the first `length` bytes from the view; the firmware bytes stay
 // where they are, so a chunk costs no move of the rest of the file.
-void dropAcknowledged(ModuleSession &session, int length)
-{
+void dropAcknowledged(ModuleSession& session, int length) {
     session.pending = QByteArray::fromRawData(session.pending.constData() + length, session.pending.size() - length);
 }
 
 // Each chunk is announced with its length, then sent raw; it leaves pending
 // only once the module has acknowledged it.
-bool sendChunks(ModuleSession &session, int chunkSize)
-{
+bool sendChunks(ModuleSession& session, int chunkSize) {
     while (!session.pending.isEmpty()) {
         const int length = qMin(session.pending.size(), chunkSize);
         const QByteArray sizeCommand = "atOTAFirmwareBufferSet=" + QString::number(length, 10).toLatin1();
@@ -88,18 +83,19 @@ bool sendChunks(ModuleSession &session, int chunkSize)
             return false;
         }
         if (!acknowledged(session, QByteArray::fromRawData(session.pending.constData(), length), false)) {
-            logResult(ResultStep::firmwarePacket, -1, QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
+            logResult(ResultStep::firmwarePacket, -1,
+                QStringLiteral("Unable to send firmware packet!!! ") + replyText(session.reply));
             return false;
         }
         dropAcknowledged(session, length);
         const int remaining = session.pending.size();
-        logResult(ResultStep::firmwarePacket, remaining, QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
+        logResult(ResultStep::firmwarePacket, remaining,
+            QStringLiteral("Firmware packet sent, remaining: ") + QString::number(remaining, 10));
     }
     return true;
 }
 
-bool confirmFirmware(ModuleSession &session)
-{
+bool confirmFirmware(ModuleSession& session) {
     if (!acknowledged(session, QByteArray("atOTAFirmwareEnd"), true)) {
         logResult(ResultStep::uploadEnd, -1, QStringLiteral("Firmware get firmware confirmation!!!"));
         return false;
@@ -108,31 +104,25 @@ bool confirmFirmware(ModuleSession &session)
     return true;
 }
 
-void restartDevice(ModuleSession &session)
-{
+void restartDevice(ModuleSession& session) {
     if (acknowledged(session, QByteArray("atRestartSet"), true))
         logResult(ResultStep::restart, 0, QStringLiteral("Device restarted correctly"));
     else
         logResult(ResultStep::restart, -1, QStringLiteral("Unable to restart the device!!!"));
 }
 
-void runStages(ModuleSession &session, int argc, const char *const *argv, int chunkSize)
-{
-    if (!reportVersion(session))
-        return;
-    if (hasArgument(argc, argv, QStringLiteral("FirmwareVersionGetOnly")))
-        return;
-    if (!loadFirmware(session, argc, argv) || !switchOnChecksum(session) || !initializeUpload(session)
-        || !sendChunks(session, chunkSize) || !confirmFirmware(session))
+void runStages(ModuleSession& session, int argc, const char* const* argv, int chunkSize) {
+    if (!reportVersion(session)) return;
+    if (hasArgument(argc, argv, QStringLiteral("FirmwareVersionGetOnly"))) return;
+    if (!loadFirmware(session, argc, argv) || !switchOnChecksum(session) || !initializeUpload(session) ||
+        !sendChunks(session, chunkSize) || !confirmFirmware(session))
         return;
     restartDevice(session);
 }
 
-} // namespace
+}  // namespace
 
-void runUpdate(ModuleSession &session, int argc, const char *const *argv, int chunkSize)
-{
+void runUpdate(ModuleSession& session, int argc, const char* const* argv, int chunkSize) {
     runStages(session, argc, argv, chunkSize);
-    if (session.file && session.file->isOpen())
-        session.file->close();
+    if (session.file && session.file->isOpen()) session.file->close();
 }

@@ -5,4 +5,4 @@
 
 #include "module_session.h"
 
-void runUpdate(ModuleSession &session, int argc, const char *const *argv, int chunkSize);
+void runUpdate(ModuleSession& session, int argc, const char* const* argv, int chunkSize);

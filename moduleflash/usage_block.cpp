@@ -2,9 +2,8 @@
 
 #include "result_log.h"
 
-void writeUsage()
-{
-    static const char *const lines[] = {
+void writeUsage() {
+    static const char* const lines[] = {
         "Command line parameters:",
         "ComPort=ttyUSB0 in order to use the ttyUSB0 com port",
         "FileIn=NorvelWaveLink.bin in order to specify the firmware file with full path",
@@ -14,6 +13,5 @@ void writeUsage()
         "RemoteAddress=192.168.1.1 tcp device address",
         "RemoteSocket=3000 tcp device socket",
     };
-    for (const char *line : lines)
-        logResult(ResultStep::usage, 0, QString::fromLatin1(line));
+    for (const char* line : lines) logResult(ResultStep::usage, 0, QString::fromLatin1(line));
 }

@@ -96,8 +96,8 @@ void eraseIfSectorStart(PanelSession& session) {
 
 void writePageAndMoveOn(PanelSession& session) {
     uint32_t page = session.pageAddress / kPageSize;
-    buildWrite(session, session.currentSector,
-               static_cast<uint8_t>(page - kSectorMap[session.currentSector].firstPage));
+    buildWrite(
+        session, session.currentSector, static_cast<uint8_t>(page - kSectorMap[session.currentSector].firstPage));
     ++session.pageIndex;
     session.packetIndex = 0;
     session.pageAddress += kPageSize;
@@ -122,7 +122,11 @@ void prepareBootStep(PanelSession& session) {
     session.txLength = 0;
     session.rxExpected = 0;
     switch (session.step) {
-    case kFirstSyncStep: case 1: case 2: case 3: case kLastSyncStep:
+    case kFirstSyncStep:
+    case 1:
+    case 2:
+    case 3:
+    case kLastSyncStep:
         beginFrame(session, kSyncCommand, 2);
         ++session.step;
         break;
@@ -143,9 +147,7 @@ void prepareBootStep(PanelSession& session) {
         eraseIfSectorStart(session);
         session.step = kPageWriteStep;
         break;
-    case kPageWriteStep:
-        writePageAndMoveOn(session);
-        break;
+    case kPageWriteStep: writePageAndMoveOn(session); break;
     case kFirstPageDataStep:
         if (buildDataPacket(session)) {
             session.step = kFirstPageEraseStep;
@@ -178,7 +180,6 @@ BootReply judgeBootReply(bool readOk, uint8_t status, bool identification, uint8
     }
     return BootReply::accepted;
 }
-
 
 void runBootloaderUpload(PanelSession& session) {
     session.step = kFirstSyncStep;

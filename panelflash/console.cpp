@@ -27,10 +27,6 @@ void consolePrint(const char* format, ...) {
     platformConsoleWrite(longText.data(), static_cast<size_t>(length));
 }
 
-bool keyPending() {
-    return platformKeyPending();
-}
+bool keyPending() { return platformKeyPending(); }
 
-void waitForKey() {
-    platformWaitForKey();
-}
+void waitForKey() { platformWaitForKey(); }

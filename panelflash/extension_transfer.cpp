@@ -62,15 +62,9 @@ void prepareTransferStep(PanelSession& session) {
     session.txLength = 0;
     session.rxExpected = 0;
     switch (session.step) {
-    case kOpenStep:
-        buildFrame(session, kOpenCommand, 1);
-        break;
-    case kSecondCommandStep:
-        buildFrame(session, kSecondCommand, 1);
-        break;
-    case kBeforeBlocksStep:
-        buildFrame(session, kBlockCommand, 1);
-        break;
+    case kOpenStep: buildFrame(session, kOpenCommand, 1); break;
+    case kSecondCommandStep: buildFrame(session, kSecondCommand, 1); break;
+    case kBeforeBlocksStep: buildFrame(session, kBlockCommand, 1); break;
     case kOpenBlockStep:
         session.chunkIndex = 0;
         buildFrame(session, kBlockCommand, 1);
@@ -110,20 +104,14 @@ void advanceTransferStep(PanelSession& session) {
             session.step = kCloseBlockStep;
         }
         break;
-    case kCloseBlockStep:
-        session.step = session.blockIndex < kBlockCount ? kOpenBlockStep : kFinalFrameStep;
-        break;
-    default:
-        ++session.step;
-        break;
+    case kCloseBlockStep: session.step = session.blockIndex < kBlockCount ? kOpenBlockStep : kFinalFrameStep; break;
+    default: ++session.step; break;
     }
 }
 
 }  // namespace
 
-uint8_t expectedTransferStatus(uint32_t step) {
-    return step == kOpenStep ? kOpenAcceptedStatus : kAcceptedStatus;
-}
+uint8_t expectedTransferStatus(uint32_t step) { return step == kOpenStep ? kOpenAcceptedStatus : kAcceptedStatus; }
 
 void runExtensionTransfer(PanelSession& session) {
     session.step = kOpenStep;

@@ -34,16 +34,13 @@ uint32_t writePayload(const PanelSession& session, uint8_t command, uint8_t* pay
         payload[1] = 0x07;
         payload[2] = 0x07;
         return 3;
-    case kOpenBlockStep:
-        payload[0] = 0x01;
-        return 1;
+    case kOpenBlockStep: payload[0] = 0x01; return 1;
     case kCloseBlockStep:
         payload[0] = 0x42;
         payload[1] = 0x07;
         payload[2] = static_cast<uint8_t>(session.blockIndex);
         return 3;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -83,12 +83,9 @@ int main(int argc, char** argv) {
     // 5. The image: a cancelled pick ends the run at once, without a word.
     //    Keys typed ahead during the pick answer no prompt that follows.
     switch (loadImage(session)) {
-    case LoadOutcome::cancelled:
-        return kExitEarly;
-    case LoadOutcome::failed:
-        return endAfterKey(kExitEarly);
-    case LoadOutcome::loaded:
-        break;
+    case LoadOutcome::cancelled: return kExitEarly;
+    case LoadOutcome::failed: return endAfterKey(kExitEarly);
+    case LoadOutcome::loaded: break;
     }
     platformDiscardTypedKeys();
 

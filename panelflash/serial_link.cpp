@@ -14,9 +14,7 @@ bool setDevicePath(PanelSession& session, const char* portName) {
     return true;
 }
 
-bool openPort(PanelSession& session) {
-    return platformOpenPort(session.devicePath, session.port);
-}
+bool openPort(PanelSession& session) { return platformOpenPort(session.devicePath, session.port); }
 
 void configurePort(PanelSession& session) {
     session.commTimeouts = PortTimeouts{0, 0, 1000, 0, 0};

@@ -45,12 +45,12 @@ inline std::size_t argumentWordCount(const std::string& argument) {
 // `unknownLead` before it.
 template <typename Target, std::size_t N>
 std::optional<std::string> applyOptions(const Option<Target> (&table)[N], const std::vector<std::string>& args,
-                                        Target& target, const std::string& unknownLead) {
+    Target& target, const std::string& unknownLead) {
     std::size_t next = 0;
     while (next < args.size()) {
         const std::string& word = args[next];
-        const auto option =
-            std::find_if(std::begin(table), std::end(table), [&](const Option<Target>& entry) { return word == entry.name; });
+        const auto option = std::find_if(
+            std::begin(table), std::end(table), [&](const Option<Target>& entry) { return word == entry.name; });
         if (option == std::end(table)) return unknownLead + word;
         const std::size_t values = argumentWordCount(option->argument);
         if (args.size() - next - 1 < values) return word + " needs " + (values == 1 ? "a value" : option->argument);

@@ -13,8 +13,8 @@ namespace module_emulator {
 
 struct Command {
     std::string bytes;
-    bool raw = false;      // a chunk cut by length rather than by a line feed
-    bool overlong = false; // a text line that outgrew the limit, cut short
+    bool raw = false;       // a chunk cut by length rather than by a line feed
+    bool overlong = false;  // a text line that outgrew the limit, cut short
 };
 
 class CommandFramer {

@@ -82,40 +82,40 @@ void replaceReply(Reading& reading, const OptionWords& words) {
 
 const Option<Reading> optionTable[] = {
     {"--tcp", "", "serve one TCP connection on 127.0.0.1; prints the port",
-     [](Reading& r, const OptionWords&) { r.tcp = true; }},
+        [](Reading& r, const OptionWords&) { r.tcp = true; }},
     {"--port", "P", "TCP port (default 0: an ephemeral port)",
-     [](Reading& r, const OptionWords& w) {
-         r.options.port = std::uint16_t(number(w, maxPort));
-         r.portGiven = true;
-     }},
+        [](Reading& r, const OptionWords& w) {
+            r.options.port = std::uint16_t(number(w, maxPort));
+            r.portGiven = true;
+        }},
     {"--listen", "ADDRESS", "IPv4 address to listen on with --tcp (default 127.0.0.1)",
-     [](Reading& r, const OptionWords& w) {
-         r.options.listenAddress = w[1];
-         r.listenGiven = true;
-     }},
+        [](Reading& r, const OptionWords& w) {
+            r.options.listenAddress = w[1];
+            r.listenGiven = true;
+        }},
     {"--baud", "RATE", "pace the line both ways at RATE, 10 bit times a byte",
-     [](Reading& r, const OptionWords& w) { r.options.timing.baud = std::uint32_t(number(w, maxBaud)); }},
+        [](Reading& r, const OptionWords& w) { r.options.timing.baud = std::uint32_t(number(w, maxBaud)); }},
     {"--latency", "MS", "wait MS before every reply",
-     [](Reading& r, const OptionWords& w) {
-         r.options.timing.replyLatency = std::chrono::milliseconds(number(w, maxLatencyMs));
-     }},
+        [](Reading& r, const OptionWords& w) {
+            r.options.timing.replyLatency = std::chrono::milliseconds(number(w, maxLatencyMs));
+        }},
     {"--pty", "", "serve a pseudo-terminal; prints its name, e.g. pts/5",
-     [](Reading& r, const OptionWords&) { r.pty = true; }},
+        [](Reading& r, const OptionWords&) { r.pty = true; }},
     {"--version", "TEXT", "reply to the version query (default WL-4.2.17)",
-     [](Reading& r, const OptionWords& w) { r.options.module.version = w[1]; }},
+        [](Reading& r, const OptionWords& w) { r.options.module.version = w[1]; }},
     {"--checksum-required", "", "start in checksum mode; a plain query gets ERROR138",
-     [](Reading& r, const OptionWords&) { r.options.module.checksumRequired = true; }},
+        [](Reading& r, const OptionWords&) { r.options.module.checksumRequired = true; }},
     {"--plain-crc-ok", "", "confirm checksum mode with a plain OK",
-     [](Reading& r, const OptionWords&) { r.options.module.plainCrcOk = true; }},
+        [](Reading& r, const OptionWords&) { r.options.module.plainCrcOk = true; }},
     {"--firmware-out", "FILE", "write the received firmware to FILE",
-     [](Reading& r, const OptionWords& w) { r.options.firmwareOut = w[1]; }},
+        [](Reading& r, const OptionWords& w) { r.options.firmwareOut = w[1]; }},
     {"--command-log", "FILE", "record every command received, one escaped line each",
-     [](Reading& r, const OptionWords& w) { r.options.commandLog = w[1]; }},
+        [](Reading& r, const OptionWords& w) { r.options.commandLog = w[1]; }},
     {"--silent", "K", "do not reply to command K", markCommand<&ReplyFault::silent>},
     {"--bad-checksum", "K", "reply to command K with a wrong checksum", markCommand<&ReplyFault::badChecksum>},
     {"--reply", "K:TEXT", "reply to command K with TEXT (escapes \\n, \\xHH)", replaceReply},
     {"--fragment", "", "write every reply in many small pieces",
-     [](Reading& r, const OptionWords&) { r.options.pacing.fragment = true; }},
+        [](Reading& r, const OptionWords&) { r.options.pacing.fragment = true; }},
     {"--fragment-reply", "K", "write the reply to command K in many small pieces", markCommand<&ReplyFault::fragment>},
     {"--no-newline", "K", "reply to command K without the line feed", markCommand<&ReplyFault::noNewline>},
     {"--close-mid-reply", "K", "send half the reply to command K, then close", markCommand<&ReplyFault::closeMidReply>},

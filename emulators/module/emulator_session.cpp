@@ -55,9 +55,8 @@ bool EmulatorSession::admit(std::string_view& bytes) {
     const SignatureGate::State before = gate_.state();
     const SignatureGate::State state = gate_.feed(bytes, admitted_);
     if (state == SignatureGate::State::Rejected) {
-        std::fprintf(stderr,
-                     "module-emulator: dropping the connection: it began with \"%s\", not the signature\n",
-                     encodeEscapes(gate_.received()).c_str());
+        std::fprintf(stderr, "module-emulator: dropping the connection: it began with \"%s\", not the signature\n",
+            encodeEscapes(gate_.received()).c_str());
         return false;
     }
     if (state == SignatureGate::State::Passed && before == SignatureGate::State::Pending)
@@ -86,7 +85,7 @@ EmulatorSession::Flow EmulatorSession::answer(const Command& command, int fd) {
     if (fault && fault->flood) return flood(fd);
     auto wire = wireReply(outcome.reply, fault);
     std::fprintf(stderr, "module-emulator: #%u %s -> %s\n", commandCount_, described.c_str(),
-                 wire ? encodeEscapes(*wire).c_str() : "(no reply)");
+        wire ? encodeEscapes(*wire).c_str() : "(no reply)");
     if (!wire) return Flow::Continue;
     if (pacer_.paced()) LinePacer::waitUntil(pacer_.replyDone(wire->size(), lastArrival_));
     WritePacing pacing = options_.pacing;
@@ -139,8 +138,7 @@ std::string EmulatorSession::describe(const Command& command) const {
     if (!command.raw) return encodeEscapes(command.bytes);
     const std::size_t digits = protocol_.checksumMode() && command.bytes.size() >= 3 ? 3 : 0;
     const std::size_t dataSize = command.bytes.size() - digits;
-    return "[" + std::to_string(dataSize) + " bytes]" +
-           encodeEscapes(std::string_view(command.bytes).substr(dataSize));
+    return "[" + std::to_string(dataSize) + " bytes]" + encodeEscapes(std::string_view(command.bytes).substr(dataSize));
 }
 
 void EmulatorSession::saveFirmware() const {

@@ -27,7 +27,8 @@ LinePacer::Clock::time_point LinePacer::replyDone(std::size_t bytes, Clock::time
 // deadlines for clock_nanosleep.
 void LinePacer::waitUntil(Clock::time_point deadline) {
     const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
-    const timespec until{static_cast<time_t>(sinceEpoch / 1'000'000'000), static_cast<long>(sinceEpoch % 1'000'000'000)};
+    const timespec until{
+        static_cast<time_t>(sinceEpoch / 1'000'000'000), static_cast<long>(sinceEpoch % 1'000'000'000)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
 }

@@ -44,8 +44,10 @@ int main(int argc, char** argv) {
         if (!listener) return fail(error);
         announce(std::to_string(listener->port()));
         const FileDescriptor connection = listener->acceptOne(stopFd, error);
-        if (connection.valid()) session.serve(connection.get(), true, stopFd);
-        else if (!error.empty()) std::fprintf(stderr, "module-emulator: %s\n", error.c_str());
+        if (connection.valid())
+            session.serve(connection.get(), true, stopFd);
+        else if (!error.empty())
+            std::fprintf(stderr, "module-emulator: %s\n", error.c_str());
     } else {
         const auto pty = openPtyPort(error);
         if (!pty) return fail(error);

@@ -39,10 +39,8 @@ Outcome ModuleProtocol::handle(const Command& command) {
         // Answered in the framing the command came in, so that an updater
         // still in plain mode can read it.
         return answer(Reply{error_reply::checksumRequired, false});
-    case ChecksumCheck::Mismatch:
-        return answer(reply(error_reply::checksumMismatch));
-    case ChecksumCheck::Valid:
-        break;
+    case ChecksumCheck::Mismatch: return answer(reply(error_reply::checksumMismatch));
+    case ChecksumCheck::Valid: break;
     }
     return handleText(std::string(body));
 }

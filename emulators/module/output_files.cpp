@@ -9,9 +9,7 @@ bool writeFirmwareFile(const std::string& path, std::string_view bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (file && std::fclose(file) != 0) written = false;
-    if (!written)
-        std::fprintf(stderr, "module-emulator: cannot write %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+    if (!written) std::fprintf(stderr, "module-emulator: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     return written;
 }
 

@@ -9,8 +9,7 @@
 
 namespace module_emulator {
 
-std::optional<TcpListener> TcpListener::open(const std::string& listenAddress, std::uint16_t port,
-                                             std::string& error) {
+std::optional<TcpListener> TcpListener::open(const std::string& listenAddress, std::uint16_t port, std::string& error) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     if (inet_pton(AF_INET, listenAddress.c_str(), &address.sin_addr) != 1) {
@@ -27,8 +26,7 @@ std::optional<TcpListener> TcpListener::open(const std::string& listenAddress, s
     const int reuse = 1;
     setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
 
-    if (bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd.get(), 1) != 0) {
+    if (bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd.get(), 1) != 0) {
         error = "bind/listen on " + listenAddress + ": " + std::strerror(errno);
         return std::nullopt;
     }

@@ -13,9 +13,7 @@ void Bootloader::lineOpened() {
     packetsReceived_ = 0;
 }
 
-void Bootloader::skip(const BootFrame& frame) {
-    expectedSequence_ = static_cast<std::uint8_t>(frame.sequence() + 1);
-}
+void Bootloader::skip(const BootFrame& frame) { expectedSequence_ = static_cast<std::uint8_t>(frame.sequence() + 1); }
 
 BootVerdict Bootloader::handle(const BootFrame& frame) {
     std::optional<std::uint8_t> expected = expectedSequence_;
@@ -25,11 +23,11 @@ BootVerdict Bootloader::handle(const BootFrame& frame) {
         return refuse("sequence " + std::to_string(frame.sequence()) + ", expected " + std::to_string(*expected));
     }
     switch (frame.command()) {
-        case boot_command::kSync: return {kBootAccepted, {}};
-        case boot_command::kIdentify: identified_ = true; return {hardwareCode_, {}};
-        case boot_command::kData: return data(frame);
-        case boot_command::kErase: return erase(frame);
-        default: return write(frame);
+    case boot_command::kSync: return {kBootAccepted, {}};
+    case boot_command::kIdentify: identified_ = true; return {hardwareCode_, {}};
+    case boot_command::kData: return data(frame);
+    case boot_command::kErase: return erase(frame);
+    default: return write(frame);
     }
 }
 
@@ -40,7 +38,7 @@ BootVerdict Bootloader::data(const BootFrame& frame) {
         return refuse("data packet " + std::to_string(packet) + ", expected " + std::to_string(packetsReceived_));
     }
     std::copy(frame.bytes.begin() + 3, frame.bytes.end(),
-              pageData_.begin() + static_cast<std::ptrdiff_t>(packet * kDataPayloadSize));
+        pageData_.begin() + static_cast<std::ptrdiff_t>(packet * kDataPayloadSize));
     ++packetsReceived_;
     return {kBootAccepted, {}};
 }

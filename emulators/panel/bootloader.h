@@ -24,8 +24,8 @@ constexpr std::uint8_t kBootRefused = 0x01;
 constexpr unsigned kLastUploadedPage = 2;
 
 struct BootVerdict {
-    std::uint8_t status;   // byte 2 of the reply: the hardware code for Identify
-    std::string refusal;   // why the frame was refused; empty when accepted
+    std::uint8_t status;  // byte 2 of the reply: the hardware code for Identify
+    std::string refusal;  // why the frame was refused; empty when accepted
     bool accepted() const { return refusal.empty(); }
 };
 

@@ -79,7 +79,7 @@ void delayReply(std::map<unsigned, Fault>& faults, const std::string& pair) {
 
 // "K:BYTE": the reply to firmware frame K carries BYTE in `field`.
 void forceReplyByte(FaultPlan& faults, const std::string& pair, std::optional<std::uint8_t> FirmwareFault::*field,
-                    const std::string& what) {
+    const std::string& what) {
     auto [k, byte] = splitPair(pair);
     faults.firmware[k].*field = parseByte(byte, what);
 }
@@ -96,47 +96,50 @@ void markFirmwareFrame(Reading& reading, const OptionWords& words) {
 
 const Option<Reading> kOptions[] = {
     {"--model", "NAME", "play this panel model, with its hardware code",
-     [](Reading& r, const OptionWords& w) { r.model = &knownModel(w[1]); }},
+        [](Reading& r, const OptionWords& w) { r.model = &knownModel(w[1]); }},
     {"--hardware-code", "BYTE", "identify with this hardware code instead of the model's",
-     [](Reading& r, const OptionWords& w) { r.explicitCode = parseByte(w[1], "hardware code"); }},
+        [](Reading& r, const OptionWords& w) { r.explicitCode = parseByte(w[1], "hardware code"); }},
     {"--flash-out", "FILE", "write the flash from 0x2000 on to FILE",
-     [](Reading& r, const OptionWords& w) { r.options.flashOut = w[1]; }},
+        [](Reading& r, const OptionWords& w) { r.options.flashOut = w[1]; }},
     {"--extension-out", "FILE", "write the extension received to FILE",
-     [](Reading& r, const OptionWords& w) { r.options.extensionOut = w[1]; }},
+        [](Reading& r, const OptionWords& w) { r.options.extensionOut = w[1]; }},
     {"--no-reopen", "", "end after the first phase instead of running the firmware",
-     [](Reading& r, const OptionWords&) { r.options.reopen = false; }},
+        [](Reading& r, const OptionWords&) { r.options.reopen = false; }},
     {"--baud", "RATE", "pace both directions at RATE, 10 bit times a byte",
-     [](Reading& r, const OptionWords& w) {
-         r.options.timing.baud = static_cast<std::uint32_t>(parseNumber(w[1], kMaxBaud, "baud rate"));
-     }},
+        [](Reading& r, const OptionWords& w) {
+            r.options.timing.baud = static_cast<std::uint32_t>(parseNumber(w[1], kMaxBaud, "baud rate"));
+        }},
     {"--latency", "MS", "wait MS before every reply",
-     [](Reading& r, const OptionWords& w) { r.options.timing.replyLatency = parseMillis(w[1]); }},
+        [](Reading& r, const OptionWords& w) { r.options.timing.replyLatency = parseMillis(w[1]); }},
     {"--refuse", "N", "answer bootloader frame N with status 1, not applying it", markBootFrame<&BootFault::refuse>},
     {"--silent", "N", "apply bootloader frame N, send no reply", markBootFrame<&BootFault::silent>},
     {"--short", "N", "apply bootloader frame N, send 2 of the 3 reply bytes", markBootFrame<&BootFault::shortReply>},
     {"--delay", "N:MS", "hold the reply to bootloader frame N back MS longer",
-     [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.boot, w[1]); }},
+        [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.boot, w[1]); }},
     {"--garbage", "N", "apply bootloader frame N, answer with 3 random bytes", markBootFrame<&BootFault::garbage>},
     {"--hangup", "N", "apply bootloader frame N, send 1 reply byte, close the line", markBootFrame<&BootFault::hangUp>},
     {"--fw-status", "K:V", "reply to firmware frame K with status V",
-     [](Reading& r, const OptionWords& w) { forceReplyByte(r.options.faults, w[1], &FirmwareFault::status, "status"); }},
+        [](Reading& r, const OptionWords& w) {
+            forceReplyByte(r.options.faults, w[1], &FirmwareFault::status, "status");
+        }},
     {"--fw-silent", "K", "send no reply to firmware frame K", markFirmwareFrame<&FirmwareFault::silent>},
     {"--fw-length", "K:L", "reply to firmware frame K with length byte L",
-     [](Reading& r, const OptionWords& w) {
-         forceReplyByte(r.options.faults, w[1], &FirmwareFault::length, "length byte");
-     }},
+        [](Reading& r, const OptionWords& w) {
+            forceReplyByte(r.options.faults, w[1], &FirmwareFault::length, "length byte");
+        }},
     {"--fw-delay", "K:MS", "hold the reply to firmware frame K back MS longer",
-     [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.firmware, w[1]); }},
-    {"--fw-short", "K", "reply to firmware frame K without its last byte", markFirmwareFrame<&FirmwareFault::shortReply>},
+        [](Reading& r, const OptionWords& w) { delayReply(r.options.faults.firmware, w[1]); }},
+    {"--fw-short", "K", "reply to firmware frame K without its last byte",
+        markFirmwareFrame<&FirmwareFault::shortReply>},
     {"--fw-garbage", "K", "answer firmware frame K with 7 random bytes", markFirmwareFrame<&FirmwareFault::garbage>},
     {"--fw-hangup", "K", "send 3 reply bytes to firmware frame K, close the line",
-     markFirmwareFrame<&FirmwareFault::hangUp>},
+        markFirmwareFrame<&FirmwareFault::hangUp>},
     {"--make-image", "MODEL SIZE FILE", "write a sample image for MODEL, SIZE body bytes, to FILE",
-     [](Reading& r, const OptionWords& w) {
-         knownModel(w[1]);
-         std::size_t size = static_cast<std::size_t>(parseNumber(w[2], kMaxImageBody, "image size"));
-         r.options.makeImage = ImageRequest{w[1], size, w[3]};
-     }},
+        [](Reading& r, const OptionWords& w) {
+            knownModel(w[1]);
+            std::size_t size = static_cast<std::size_t>(parseNumber(w[2], kMaxImageBody, "image size"));
+            r.options.makeImage = ImageRequest{w[1], size, w[3]};
+        }},
 };
 
 }  // namespace

@@ -32,7 +32,7 @@ struct EmulatorOptions {
 
 struct ParsedOptions {
     std::optional<EmulatorOptions> options;
-    std::string error;   // set when options is empty
+    std::string error;  // set when options is empty
 };
 
 ParsedOptions parseEmulatorOptions(const std::vector<std::string>& args);

@@ -24,31 +24,34 @@ void FirmwareLink::lineOpened() {
 
 bool FirmwareLink::isExpected(const LinkFrame& frame) const {
     switch (stage_) {
-        case Stage::Open: return frameIs(frame, 0x61, {});
-        case Stage::Second: return frameIs(frame, 0x1F, {});
-        case Stage::Prepare: return frameIs(frame, 0x70, {0x41, 0x07, 0x07});
-        case Stage::BlockOpen: return frameIs(frame, 0x70, {0x01});
-        case Stage::Chunk: return frame.length == 1 + kChunkSize && frame.command == 0x71;
-        case Stage::BlockClose: return frameIs(frame, 0x70, {0x42, 0x07, static_cast<std::uint8_t>(block_)});
-        case Stage::Final: return frameIs(frame, 0x99, {});
-        case Stage::Finished: return false;
+    case Stage::Open: return frameIs(frame, 0x61, {});
+    case Stage::Second: return frameIs(frame, 0x1F, {});
+    case Stage::Prepare: return frameIs(frame, 0x70, {0x41, 0x07, 0x07});
+    case Stage::BlockOpen: return frameIs(frame, 0x70, {0x01});
+    case Stage::Chunk: return frame.length == 1 + kChunkSize && frame.command == 0x71;
+    case Stage::BlockClose: return frameIs(frame, 0x70, {0x42, 0x07, static_cast<std::uint8_t>(block_)});
+    case Stage::Final: return frameIs(frame, 0x99, {});
+    case Stage::Finished: return false;
     }
     return false;
 }
 
 void FirmwareLink::advance(const LinkFrame& frame) {
     switch (stage_) {
-        case Stage::Open: stage_ = Stage::Second; break;
-        case Stage::Second: stage_ = Stage::Prepare; break;
-        case Stage::Prepare: stage_ = Stage::BlockOpen; break;
-        case Stage::BlockOpen: stage_ = Stage::Chunk; chunk_ = 0; break;
-        case Stage::Chunk:
-            received_.insert(received_.end(), frame.payload.begin(), frame.payload.end());
-            if (++chunk_ == kChunksPerBlock) stage_ = Stage::BlockClose;
-            break;
-        case Stage::BlockClose: stage_ = ++block_ == kBlockCount ? Stage::Final : Stage::BlockOpen; break;
-        case Stage::Final: stage_ = Stage::Finished; break;
-        case Stage::Finished: break;
+    case Stage::Open: stage_ = Stage::Second; break;
+    case Stage::Second: stage_ = Stage::Prepare; break;
+    case Stage::Prepare: stage_ = Stage::BlockOpen; break;
+    case Stage::BlockOpen:
+        stage_ = Stage::Chunk;
+        chunk_ = 0;
+        break;
+    case Stage::Chunk:
+        received_.insert(received_.end(), frame.payload.begin(), frame.payload.end());
+        if (++chunk_ == kChunksPerBlock) stage_ = Stage::BlockClose;
+        break;
+    case Stage::BlockClose: stage_ = ++block_ == kBlockCount ? Stage::Final : Stage::BlockOpen; break;
+    case Stage::Final: stage_ = Stage::Finished; break;
+    case Stage::Finished: break;
     }
 }
 

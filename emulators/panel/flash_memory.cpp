@@ -33,8 +33,8 @@ std::vector<std::uint8_t> FlashMemory::contentsFrom(std::size_t fromAddress) con
     if (!highest) return {};
     std::size_t end = (*highest + 1) * kPageSize;
     if (end <= fromAddress) return {};
-    return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(fromAddress),
-                                     bytes_.begin() + static_cast<std::ptrdiff_t>(end));
+    return std::vector<std::uint8_t>(
+        bytes_.begin() + static_cast<std::ptrdiff_t>(fromAddress), bytes_.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 }  // namespace panel_emulator

@@ -10,7 +10,7 @@ namespace panel_emulator {
 namespace {
 
 constexpr std::array<std::uint8_t, 3> kStart{0xAA, 0x16, 0x30};
-constexpr std::size_t kHeaderSize = 4;   // start bytes and length
+constexpr std::size_t kHeaderSize = 4;  // start bytes and length
 constexpr std::size_t kCrcSize = 2;
 
 }  // namespace
@@ -46,7 +46,8 @@ std::optional<LinkFrame> LinkFrameReader::next() {
     // Keep a possible partial start at the tail until more bytes come.
     if (start == pending_.end()) {
         std::size_t keep = std::min<std::size_t>(pending_.size(), kStart.size() - 1);
-        while (keep > 0 && !std::equal(pending_.end() - static_cast<std::ptrdiff_t>(keep), pending_.end(), kStart.begin())) {
+        while (keep > 0 &&
+               !std::equal(pending_.end() - static_cast<std::ptrdiff_t>(keep), pending_.end(), kStart.begin())) {
             --keep;
         }
         dropped_ += pending_.size() - keep;
@@ -64,7 +65,8 @@ std::optional<LinkFrame> LinkFrameReader::next() {
     frame.length = length;
     if (length > 0) {
         frame.command = pending_[4];
-        frame.payload.assign(pending_.begin() + 5, pending_.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + length));
+        frame.payload.assign(
+            pending_.begin() + 5, pending_.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + length));
     }
     std::uint16_t crc = crc16Xmodem(pending_.data(), kHeaderSize + length);
     std::uint16_t sent = static_cast<std::uint16_t>((pending_[total - 2] << 8) | pending_[total - 1]);

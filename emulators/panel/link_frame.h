@@ -12,7 +12,7 @@ namespace panel_emulator {
 
 struct LinkFrame {
     std::uint8_t length = 0;
-    std::uint8_t command = 0;   // absent when length is 0; then 0
+    std::uint8_t command = 0;  // absent when length is 0; then 0
     std::vector<std::uint8_t> payload;
     bool crcValid = false;
 };

@@ -230,8 +230,9 @@ void PanelEmulator::lineHungUp() {
     }
     writeFlash();
     auto highest = bootloader_.flash().highestWrittenPage();
-    log_ << "panel-emulator: line closed after " << bootFrameCount_ << " bootloader frames, highest page written: "
-         << (highest ? std::to_string(*highest) : std::string("none")) << "\n";
+    log_ << "panel-emulator: line closed after " << bootFrameCount_
+         << " bootloader frames, highest page written: " << (highest ? std::to_string(*highest) : std::string("none"))
+         << "\n";
     if (!bootloader_.firstPhaseComplete()) return;
     if (!options_.reopen) {
         line_.close();
@@ -249,7 +250,8 @@ void PanelEmulator::lineOpened() {
 }
 
 void PanelEmulator::writeFlash() {
-    if (!options_.flashOut.empty()) writeBytes(options_.flashOut, bootloader_.flash().contentsFrom(kFlashOutStart), log_);
+    if (!options_.flashOut.empty())
+        writeBytes(options_.flashOut, bootloader_.flash().contentsFrom(kFlashOutStart), log_);
 }
 
 void PanelEmulator::writeExtension() {

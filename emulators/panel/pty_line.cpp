@@ -53,7 +53,7 @@ std::vector<std::uint8_t> PtyLine::readAvailable() {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            return bytes;   // EAGAIN: nothing more now; EIO: the slave is closed
+            return bytes;  // EAGAIN: nothing more now; EIO: the slave is closed
         }
     }
 }

@@ -2,8 +2,8 @@
 
 namespace panel_emulator {
 
-void ReplyQueue::schedule(std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay,
-                          Clock::time_point askedAt) {
+void ReplyQueue::schedule(
+    std::vector<std::uint8_t> bytes, std::chrono::milliseconds extraDelay, Clock::time_point askedAt) {
     Clock::time_point due = outgoingLine_.arrival(bytes.size(), askedAt + timing_.replyLatency + extraDelay);
     pending_.push_back({due, std::move(bytes)});
 }

@@ -3,8 +3,8 @@
 namespace panel_emulator {
 
 std::optional<Sector> sectorAtRow(unsigned row) {
-    constexpr unsigned kSmallLowRows = 8;   // pages 0..7
-    constexpr unsigned kLargeRows = 14;     // pages 8..119, eight each
+    constexpr unsigned kSmallLowRows = 8;  // pages 0..7
+    constexpr unsigned kLargeRows = 14;    // pages 8..119, eight each
     constexpr unsigned kLargeSize = 8;
     if (row < kSmallLowRows) return Sector{row, 1};
     if (row < kSmallLowRows + kLargeRows) {

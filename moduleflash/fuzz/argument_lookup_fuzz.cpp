@@ -19,34 +19,25 @@
 
 namespace {
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
+void require(bool condition) {
+    if (!condition) std::abort();
 }
 
 // The bytes of the text the program makes of these bytes.
-std::string asRead(const std::string &bytes)
-{
-    return QString::fromUtf8(bytes.c_str()).toUtf8().toStdString();
-}
+std::string asRead(const std::string& bytes) { return QString::fromUtf8(bytes.c_str()).toUtf8().toStdString(); }
 
-std::optional<std::string> expectedValue(const std::vector<std::string> &words, const std::string &key)
-{
-    if (key.find('=') != std::string::npos)
-        return std::nullopt;
+std::optional<std::string> expectedValue(const std::vector<std::string>& words, const std::string& key) {
+    if (key.find('=') != std::string::npos) return std::nullopt;
     const std::string prefix = key + '=';
-    for (const std::string &word : words) {
-        if (word.compare(0, prefix.size(), prefix) == 0)
-            return word.substr(prefix.size());
+    for (const std::string& word : words) {
+        if (word.compare(0, prefix.size(), prefix) == 0) return word.substr(prefix.size());
     }
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> pieces(1);
     for (size_t index = 0; index < size; ++index) {
         if (data[index] == 0)
@@ -55,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             pieces.back().push_back(char(data[index]));
     }
     const std::string key = asRead(pieces.front());
-    std::vector<const char *> argv;
+    std::vector<const char*> argv;
     std::vector<std::string> words;
     for (size_t index = 1; index < pieces.size(); ++index) {
         argv.push_back(pieces[index].c_str());
@@ -65,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString keyText = QString::fromUtf8(pieces.front().c_str());
 
     bool wholeWord = false;
-    for (const std::string &word : words)
-        wholeWord = wholeWord || word == key;
+    for (const std::string& word : words) wholeWord = wholeWord || word == key;
     require(hasArgument(argc, argv.data(), keyText) == wholeWord);
 
     const QString value = argumentValue(argc, argv.data(), keyText);

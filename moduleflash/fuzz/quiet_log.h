@@ -4,6 +4,6 @@
 
 #include <QtGlobal>
 
-inline void dropLogMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+inline void dropLogMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 inline void silenceResultLog() { qInstallMessageHandler(dropLogMessage); }

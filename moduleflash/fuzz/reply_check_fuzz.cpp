@@ -23,64 +23,45 @@
 
 namespace {
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
+void require(bool condition) {
+    if (!condition) std::abort();
 }
 
-bool isDigit(char byte)
-{
-    return byte >= '0' && byte <= '9';
-}
+bool isDigit(char byte) { return byte >= '0' && byte <= '9'; }
 
-bool isAsciiBlank(char byte)
-{
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+bool isAsciiBlank(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 // ASCII blanks, and any byte of a multi-byte UTF-8 sequence (some of which
 // are Unicode blanks).
-bool mayBeBlank(char byte)
-{
-    return isAsciiBlank(byte) || quint8(byte) >= 0x80;
-}
+bool mayBeBlank(char byte) { return isAsciiBlank(byte) || quint8(byte) >= 0x80; }
 
-int byteSumModulo256(const QByteArray &bytes)
-{
+int byteSumModulo256(const QByteArray& bytes) {
     int sum = 0;
-    for (char byte : bytes)
-        sum += quint8(byte);
+    for (char byte : bytes) sum += quint8(byte);
     return sum % 256;
 }
 
-QByteArray withoutFinalLineFeed(const QByteArray &reply)
-{
+QByteArray withoutFinalLineFeed(const QByteArray& reply) {
     return reply.endsWith('\n') ? reply.left(reply.size() - 1) : reply;
 }
 
 // Whether the body's checksum must be accepted; none when only a lenient
 // number reading could accept it, which `lenientlyMatches` bounds.
-std::optional<bool> checksumVerdict(const QByteArray &body)
-{
-    if (body.size() < 3)
-        return false;
+std::optional<bool> checksumVerdict(const QByteArray& body) {
+    if (body.size() < 3) return false;
     const QByteArray digits = body.right(3);
-    if (!isDigit(digits[0]) || !isDigit(digits[1]) || !isDigit(digits[2]))
-        return std::nullopt;
+    if (!isDigit(digits[0]) || !isDigit(digits[1]) || !isDigit(digits[2])) return std::nullopt;
     const int number = (digits[0] - '0') * 100 + (digits[1] - '0') * 10 + (digits[2] - '0');
     return number == byteSumModulo256(body.left(body.size() - 3));
 }
 
-bool lenientlyMatches(const QByteArray &body)
-{
+bool lenientlyMatches(const QByteArray& body) {
     const QByteArray characters = body.right(3);
     const int sum = byteSumModulo256(body.left(body.size() - 3));
     int number = 0;
     bool anyDigit = false;
     bool minus = false;
-    if (sum == 0)
-        return true;
+    if (sum == 0) return true;
     for (char byte : characters) {
         if (isDigit(byte)) {
             number = number * 10 + (byte - '0');
@@ -96,32 +77,25 @@ bool lenientlyMatches(const QByteArray &body)
 
 // Whether the reply reads "OK"; none when bytes that may be Unicode blanks
 // stand beside an OK.
-std::optional<bool> okVerdict(const QByteArray &reply)
-{
+std::optional<bool> okVerdict(const QByteArray& reply) {
     const int zero = reply.indexOf('\0');
     const QByteArray text = zero < 0 ? reply : reply.left(zero);
     int first = 0;
     int last = text.size();
-    while (first < last && isAsciiBlank(text[first]))
-        ++first;
-    while (last > first && isAsciiBlank(text[last - 1]))
-        --last;
-    if (text.mid(first, last - first) == "OK")
-        return true;
+    while (first < last && isAsciiBlank(text[first])) ++first;
+    while (last > first && isAsciiBlank(text[last - 1])) --last;
+    if (text.mid(first, last - first) == "OK") return true;
     const int ok = text.indexOf("OK");
-    if (ok < 0)
-        return false;
+    if (ok < 0) return false;
     for (int index = 0; index < text.size(); ++index) {
-        if ((index < ok || index >= ok + 2) && !mayBeBlank(text[index]))
-            return false;
+        if ((index < ok || index >= ok + 2) && !mayBeBlank(text[index])) return false;
     }
     return std::nullopt;
 }
 
 // The body's checksum is judged by verifyChecksum; checks the judgement and
 // returns what is left of the body.
-QByteArray checkVerdict(bool accepted, const QByteArray &body, const QByteArray &left)
-{
+QByteArray checkVerdict(bool accepted, const QByteArray& body, const QByteArray& left) {
     const std::optional<bool> verdict = checksumVerdict(body);
     if (verdict)
         require(accepted == *verdict);
@@ -132,14 +106,12 @@ QByteArray checkVerdict(bool accepted, const QByteArray &body, const QByteArray 
     return expectedLeft;
 }
 
-void checkVerify(const QByteArray &original)
-{
+void checkVerify(const QByteArray& original) {
     QByteArray reply = original;
     checkVerdict(verifyChecksum(reply), withoutFinalLineFeed(original), reply);
 }
 
-void checkOkReply(const QByteArray &original)
-{
+void checkOkReply(const QByteArray& original) {
     setChecksumMode(false);
     QByteArray plain = original;
     const bool plainOk = isOkReply(plain);
@@ -167,8 +139,7 @@ void checkOkReply(const QByteArray &original)
         require(framedOk == *framedVerdict);
 }
 
-void checkRoundTrip(const QByteArray &command)
-{
+void checkRoundTrip(const QByteArray& command) {
     QByteArray framed = command;
     appendChecksum(framed);
     const int sum = byteSumModulo256(command);
@@ -178,17 +149,15 @@ void checkRoundTrip(const QByteArray &command)
     require(verifyChecksum(framed) && framed == command);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     silenceResultLog();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    const QByteArray input(reinterpret_cast<const char *>(data), int(size));
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), int(size));
     checkVerify(input);
     checkOkReply(input);
     checkRoundTrip(input);

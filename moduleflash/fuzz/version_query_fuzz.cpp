@@ -20,23 +20,20 @@ namespace {
 
 constexpr int maxWaitsPerExchange = 51;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
+void require(bool condition) {
+    if (!condition) std::abort();
 }
 
 struct ModuleScript {
-    ModuleScript(FuzzedDataProvider &input, ScriptedDevice &device) : input(&input), device(&device) {}
+    ModuleScript(FuzzedDataProvider& input, ScriptedDevice& device) : input(&input), device(&device) {}
 
-    FuzzedDataProvider *input;
-    ScriptedDevice *device;
+    FuzzedDataProvider* input;
+    ScriptedDevice* device;
     QList<QByteArray> replies;
     bool lastReplyHadLine = false;
 
     // A new reply replaces whatever of the last one was still to come.
-    void answer()
-    {
+    void answer() {
         device->dropQueuedPieces();
         device->writeConfirmed = input->ConsumeIntegralInRange<int>(0, 15) != 0;
         QByteArray reply;
@@ -55,22 +52,20 @@ struct ModuleScript {
     }
 };
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     silenceResultLog();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const bool modeBefore = input.ConsumeBool();
     setChecksumMode(modeBefore);
     ScriptedDevice device;
     ModuleScript module(input, device);
-    device.peer = [&module](const QByteArray &) { module.answer(); };
+    device.peer = [&module](const QByteArray&) { module.answer(); };
 
     QByteArray reply("left over from an earlier exchange");
     const bool answered = queryFirmwareVersion(device, reply);

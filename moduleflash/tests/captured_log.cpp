@@ -5,32 +5,21 @@ namespace {
 QStringList capturedLines;
 bool onlyDebugMessages = true;
 
-void capture(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
+void capture(QtMsgType type, const QMessageLogContext&, const QString& message) {
     capturedLines.append(message);
     onlyDebugMessages = onlyDebugMessages && type == QtDebugMsg;
 }
 
-} // namespace
+}  // namespace
 
-CapturedLog::CapturedLog()
-{
+CapturedLog::CapturedLog() {
     capturedLines.clear();
     onlyDebugMessages = true;
     previous = qInstallMessageHandler(capture);
 }
 
-CapturedLog::~CapturedLog()
-{
-    qInstallMessageHandler(previous);
-}
+CapturedLog::~CapturedLog() { qInstallMessageHandler(previous); }
 
-QStringList CapturedLog::lines() const
-{
-    return capturedLines;
-}
+QStringList CapturedLog::lines() const { return capturedLines; }
 
-bool CapturedLog::allDebugMessages() const
-{
-    return onlyDebugMessages;
-}
+bool CapturedLog::allDebugMessages() const { return onlyDebugMessages; }

@@ -10,8 +10,8 @@ class CapturedLog {
 public:
     CapturedLog();
     ~CapturedLog();
-    CapturedLog(const CapturedLog &) = delete;
-    CapturedLog &operator=(const CapturedLog &) = delete;
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
 
     QStringList lines() const;
     bool allDebugMessages() const;

@@ -19,10 +19,9 @@ const QByteArray signature("x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7d");
 
 class CommandExchange : public testing::Test {
 protected:
-    void connectTo(const LoopbackPeer &peer)
-    {
+    void connectTo(const LoopbackPeer& peer) {
         const std::string portWord = "RemoteSocket=" + std::to_string(peer.port());
-        const char *words[] = {"moduleflash", "RemoteAddress=127.0.0.1", portWord.c_str()};
+        const char* words[] = {"moduleflash", "RemoteAddress=127.0.0.1", portWord.c_str()};
         CapturedLog log;
         ASSERT_TRUE(openTcpDevice(3, words, session));
         ASSERT_EQ(log.lines(), QStringList{QStringLiteral("\"0|0|Connected\"")});
@@ -33,8 +32,7 @@ protected:
     ModuleSession session;
 };
 
-TEST_F(CommandExchange, FramesTheCommandAndTakesEverythingBufferedWithTheLine)
-{
+TEST_F(CommandExchange, FramesTheCommandAndTakesEverythingBufferedWithTheLine) {
     LoopbackPeer peer([](int connection) {
         QByteArray read;
         LoopbackPeer::readExactly(connection, read, signature.size() + 7);
@@ -56,8 +54,7 @@ TEST_F(CommandExchange, FramesTheCommandAndTakesEverythingBufferedWithTheLine)
     EXPECT_EQ(peer.finish(), signature + "abc038\n");
 }
 
-TEST_F(CommandExchange, SilentModuleFailsAfterItsWaitsWithAnEmptyReply)
-{
+TEST_F(CommandExchange, SilentModuleFailsAfterItsWaitsWithAnEmptyReply) {
     LoopbackPeer peer([](int connection) {
         QByteArray read;
         LoopbackPeer::readToEnd(connection, read);
@@ -79,8 +76,7 @@ TEST_F(CommandExchange, SilentModuleFailsAfterItsWaitsWithAnEmptyReply)
 
 // A peer that streams bytes without ever ending a line must not grow the
 // process: the device buffers a bounded amount and the exchange fails.
-TEST_F(CommandExchange, FloodWithoutLineFeedIsBoundedAndFails)
-{
+TEST_F(CommandExchange, FloodWithoutLineFeedIsBoundedAndFails) {
     LoopbackPeer peer([](int connection) {
         const QByteArray block(4096, 'x');
         while (LoopbackPeer::sendAll(connection, block)) {
@@ -107,8 +103,7 @@ class WaitCountingSocket : public QTcpSocket {
 public:
     int waits = 0;
 
-    bool waitForReadyRead(int msecs) override
-    {
+    bool waitForReadyRead(int msecs) override {
         ++waits;
         return QTcpSocket::waitForReadyRead(msecs);
     }
@@ -117,8 +112,7 @@ public:
 // Once the bounded buffer is full without a line feed the device takes no
 // more bytes, so the exchange gives up there instead of spinning through
 // the rest of its 51 waits.
-TEST_F(CommandExchange, FullBufferWithoutLineFeedEndsTheWaitsAtOnce)
-{
+TEST_F(CommandExchange, FullBufferWithoutLineFeedEndsTheWaitsAtOnce) {
     LoopbackPeer peer([](int connection) {
         const QByteArray block(4096, 'x');
         while (LoopbackPeer::sendAll(connection, block)) {
@@ -142,17 +136,16 @@ TEST_F(CommandExchange, FullBufferWithoutLineFeedEndsTheWaitsAtOnce)
 }
 
 struct BoundaryCase {
-    const char *name;
-    bool firstPieceAtOnce;   // one piece is there before the first wait
-    int piecesAfterWaits;    // pieces that arrive one per wait; the line feed comes with the last
+    const char* name;
+    bool firstPieceAtOnce;  // one piece is there before the first wait
+    int piecesAfterWaits;   // pieces that arrive one per wait; the line feed comes with the last
     bool expected;
     int waits;
 };
 
 // One line test before the first wait and one after each of the first 50
 // waits: the line must be complete with the 50th arrival.
-TEST(ReplyWaits, LineFeedMustComeByTheFiftiethArrival)
-{
+TEST(ReplyWaits, LineFeedMustComeByTheFiftiethArrival) {
     const BoundaryCase cases[] = {
         {"at once", true, 0, true, 0},
         {"first wait", false, 1, true, 1},
@@ -161,11 +154,10 @@ TEST(ReplyWaits, LineFeedMustComeByTheFiftiethArrival)
         {"one piece early, 50 waits", true, 50, true, 50},
         {"one piece early, 51 waits", true, 51, false, 51},
     };
-    for (const BoundaryCase &c : cases) {
+    for (const BoundaryCase& c : cases) {
         ScriptedDevice device;
-        device.peer = [&c, &device](const QByteArray &) {
-            if (c.firstPieceAtOnce)
-                device.arriveNow(c.piecesAfterWaits == 0 ? "OK\n" : "O");
+        device.peer = [&c, &device](const QByteArray&) {
+            if (c.firstPieceAtOnce) device.arriveNow(c.piecesAfterWaits == 0 ? "OK\n" : "O");
             for (int piece = 1; piece <= c.piecesAfterWaits; ++piece)
                 device.queuePiece(piece == c.piecesAfterWaits ? "K\n" : "K");
         };
@@ -176,4 +168,4 @@ TEST(ReplyWaits, LineFeedMustComeByTheFiftiethArrival)
     }
 }
 
-} // namespace
+}  // namespace

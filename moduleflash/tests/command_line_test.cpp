@@ -7,13 +7,12 @@
 namespace {
 
 struct FlagCase {
-    std::vector<const char *> words;
-    const char *key;
+    std::vector<const char*> words;
+    const char* key;
     bool expected;
 };
 
-TEST(HasArgument, MatchesWholeWordsOnly)
-{
+TEST(HasArgument, MatchesWholeWordsOnly) {
     const FlagCase cases[] = {
         {{"moduleflash", "FileIn=a", "ConnectionType=Tcp"}, "ConnectionType=Tcp", true},
         {{"moduleflash", "connectiontype=tcp"}, "ConnectionType=Tcp", false},
@@ -23,20 +22,19 @@ TEST(HasArgument, MatchesWholeWordsOnly)
         {{"FirmwareVersionGetOnly", "ConnectionType=Tcp"}, "FirmwareVersionGetOnly", true},
         {{"moduleflash"}, "moduleflash", true},
     };
-    for (const FlagCase &c : cases) {
+    for (const FlagCase& c : cases) {
         EXPECT_EQ(hasArgument(int(c.words.size()), c.words.data(), QString::fromLatin1(c.key)), c.expected)
             << "key " << c.key << ", second word " << (c.words.size() > 1 ? c.words[1] : "-");
     }
 }
 
 struct ValueCase {
-    std::vector<const char *> words;
-    const char *key;
-    const char *expected;
+    std::vector<const char*> words;
+    const char* key;
+    const char* expected;
 };
 
-TEST(ArgumentValue, FirstWordWithTheKeyGivesEverythingAfterItsFirstEquals)
-{
+TEST(ArgumentValue, FirstWordWithTheKeyGivesEverythingAfterItsFirstEquals) {
     const ValueCase cases[] = {
         {{"moduleflash", "FileIn=/a.bin", "FileIn=/b.bin"}, "FileIn", "/a.bin"},
         {{"moduleflash", "FileIn=", "FileIn=/b.bin"}, "FileIn", ""},
@@ -48,17 +46,16 @@ TEST(ArgumentValue, FirstWordWithTheKeyGivesEverythingAfterItsFirstEquals)
         {{"RemoteSocket=9", "RemoteSocket=1"}, "RemoteSocket", "9"},
         {{"moduleflash", "=x"}, "", "x"},
     };
-    for (const ValueCase &c : cases) {
+    for (const ValueCase& c : cases) {
         EXPECT_EQ(argumentValue(int(c.words.size()), c.words.data(), QString::fromLatin1(c.key)),
-                  QString::fromLatin1(c.expected))
+            QString::fromLatin1(c.expected))
             << "key " << c.key << ", second word " << c.words[1];
     }
 }
 
-TEST(ArgumentValue, WordsAreReadAsUtf8)
-{
-    const char *words[] = {"moduleflash", "FileIn=/fw/\xc3\xa9t\xc3\xa9.bin"};
+TEST(ArgumentValue, WordsAreReadAsUtf8) {
+    const char* words[] = {"moduleflash", "FileIn=/fw/\xc3\xa9t\xc3\xa9.bin"};
     EXPECT_EQ(argumentValue(2, words, QStringLiteral("FileIn")), QString::fromUtf8("/fw/\xc3\xa9t\xc3\xa9.bin"));
 }
 
-} // namespace
+}  // namespace

@@ -17,18 +17,18 @@ public:
     // The function gets the accepted connection and returns what it read.
     explicit LoopbackPeer(std::function<QByteArray(int connection)> serve);
     ~LoopbackPeer();
-    LoopbackPeer(const LoopbackPeer &) = delete;
-    LoopbackPeer &operator=(const LoopbackPeer &) = delete;
+    LoopbackPeer(const LoopbackPeer&) = delete;
+    LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
     int port() const;
     // Waits for the serving function to end and gives what it read.
     QByteArray finish();
 
     // Helpers for serving functions; both return false once the link is gone.
-    static bool readExactly(int connection, QByteArray &into, int count);
-    static bool sendAll(int connection, const QByteArray &bytes);
+    static bool readExactly(int connection, QByteArray& into, int count);
+    static bool sendAll(int connection, const QByteArray& bytes);
     // Reads until the program closes the connection.
-    static void readToEnd(int connection, QByteArray &into);
+    static void readToEnd(int connection, QByteArray& into);
 
 private:
     int listener = -1;

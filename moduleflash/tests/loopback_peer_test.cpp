@@ -18,22 +18,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-int connectTo(int port)
-{
+int connectTo(int port) {
     const int client = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(quint16(port));
-    if (client >= 0 && ::connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    if (client >= 0 && ::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(client);
         return -1;
     }
     return client;
 }
 
-TEST(LoopbackPeer, DestroyingItEndsAServeBlockedOnAConnectionLeftOpen)
-{
+TEST(LoopbackPeer, DestroyingItEndsAServeBlockedOnAConnectionLeftOpen) {
     auto peer = std::make_unique<LoopbackPeer>([](int connection) {
         QByteArray read;
         LoopbackPeer::sendAll(connection, "ready");
@@ -53,4 +51,4 @@ TEST(LoopbackPeer, DestroyingItEndsAServeBlockedOnAConnectionLeftOpen)
     EXPECT_TRUE(ended) << "the peer waited for a connection nobody closes";
 }
 
-} // namespace
+}  // namespace

@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char* argv[]) {
     testing::InitGoogleTest(&argc, argv);
     // Before the application object, which takes the dispatcher over.
     chooseEventDispatcher();

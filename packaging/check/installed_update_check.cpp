@@ -54,20 +54,21 @@ std::string startEmulator(ChildProcess& emulator) {
 }
 
 void expectOnConsole(ConsoleProcess& console, const std::string& text, std::chrono::milliseconds within) {
-    require(console.readUntil(text, Deadline(within)),
-            "panelflash did not show \"" + text + "\"; after the last prompt it showed:\n" +
-                console.unread().substr(0, 2000));
+    require(console.readUntil(text, Deadline(within)), "panelflash did not show \"" + text +
+                                                           "\"; after the last prompt it showed:\n" +
+                                                           console.unread().substr(0, 2000));
 }
 
 void checkPanelUpdate(const std::string& bindir) {
     test_support::TempDir work;
     const std::string image = work.file("sample.bim");
-    ChildProcess maker({{bindir + "/panel-emulator", "--make-image", kModel, std::to_string(kWithExtensionSize), image}, "", {}});
+    ChildProcess maker(
+        {{bindir + "/panel-emulator", "--make-image", kModel, std::to_string(kWithExtensionSize), image}, "", {}});
     require(maker.waitForExit(Deadline(10s)).exitedWith(0), "--make-image failed: " + maker.errorOutput());
 
     ChildProcess panel({{bindir + "/panel-emulator", "--model", kModel, "--flash-out", work.file("flash.out"),
-                         "--extension-out", work.file("extension.out")},
-                        "", {}});
+                            "--extension-out", work.file("extension.out")},
+        "", {}});
     const std::string port = startEmulator(panel);
 
     ConsoleProcess updater({{bindir + "/panelflash", kModel, port}, work.path(), {}});
@@ -76,7 +77,8 @@ void checkPanelUpdate(const std::string& bindir) {
     expectOnConsole(updater, kResetPrompt, 60s);
     updater.sendKeys("\r");
     expectOnConsole(updater, kUsbLinkPrompt, 10s);
-    require(panel.readErrorUntil("firmware running", Deadline(10s)), "the panel did not restart: " + panel.errorOutput());
+    require(
+        panel.readErrorUntil("firmware running", Deadline(10s)), "the panel did not restart: " + panel.errorOutput());
     updater.sendKeys("\r");
     expectOnConsole(updater, kFinalPrompt, 60s);
     updater.sendKeys("\r");
@@ -87,9 +89,9 @@ void checkPanelUpdate(const std::string& bindir) {
     require(panelEnded.exitedWith(0), "panel-emulator ended: " + panelEnded.describe() + "\n" + panel.errorOutput());
     const std::string body = test_support::readFile(image).substr(32);
     require(test_support::readFile(work.file("flash.out")) == body.substr(0, kMainPartSize),
-            "the panel's flash differs from the image");
+        "the panel's flash differs from the image");
     require(test_support::readFile(work.file("extension.out")) == body.substr(kMainPartSize),
-            "the extension the panel received differs from the image's");
+        "the extension the panel received differs from the image's");
     std::cout << "panelflash " << kModel << " " << port << ": two-phase update complete, flash and extension match\n";
 }
 
@@ -104,7 +106,8 @@ void checkModuleUpdate(const std::string& bindir, const std::string& transport) 
     const std::string firmware = work.file("fw.bin");
     test_support::writeFile(firmware, firmwareBytes());
 
-    ChildProcess module({{bindir + "/module-emulator", transport, "--firmware-out", work.file("received.bin")}, "", {}});
+    ChildProcess module(
+        {{bindir + "/module-emulator", transport, "--firmware-out", work.file("received.bin")}, "", {}});
     const std::string where = startEmulator(module);
     std::vector<std::string> argv{bindir + "/moduleflash"};
     if (transport == "--tcp") {
@@ -119,12 +122,13 @@ void checkModuleUpdate(const std::string& bindir, const std::string& transport) 
     const std::string lines = updater.errorOutput();
     require(ended.exitedWith(0), "moduleflash ended: " + ended.describe() + "\n" + lines);
     require(lines.find("|-1|") == std::string::npos && lines.find(kRestarted) != std::string::npos,
-            "moduleflash did not complete the update:\n" + lines);
+        "moduleflash did not complete the update:\n" + lines);
 
     auto moduleEnded = module.waitForExit(Deadline(10s));
-    require(moduleEnded.exitedWith(0), "module-emulator ended: " + moduleEnded.describe() + "\n" + module.errorOutput());
+    require(
+        moduleEnded.exitedWith(0), "module-emulator ended: " + moduleEnded.describe() + "\n" + module.errorOutput());
     require(test_support::readFile(work.file("received.bin")) == firmwareBytes(),
-            "the firmware the module received differs from the file");
+        "the firmware the module received differs from the file");
     std::cout << "moduleflash over " << transport.substr(2) << " " << where << ": update complete, firmware matches\n";
 }
 

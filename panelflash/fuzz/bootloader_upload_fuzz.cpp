@@ -41,7 +41,8 @@ void checkFrame(PeerAccount& account, const uint8_t* frame, size_t length) {
     require(frame[1] == account.nextSequence);
     ++account.nextSequence;
     switch (frame[0]) {
-    case kSyncCommand: case kIdentifyCommand: require(length == 2); break;
+    case kSyncCommand:
+    case kIdentifyCommand: require(length == 2); break;
     case kDataCommand: require(length == 63 && frame[2] <= 68); break;
     case kEraseCommand: require(length == 3 && frame[2] < kSectorCount); break;
     case kWriteCommand: require(length == 4 && frame[2] < kSectorCount); break;

@@ -34,9 +34,7 @@ std::string& imagePath() {
     return path;
 }
 
-void removeImageFile() {
-    unlink(imagePath().c_str());
-}
+void removeImageFile() { unlink(imagePath().c_str()); }
 
 PanelSession& fuzzSession() {
     static PanelSession* session = new PanelSession;
@@ -77,14 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> contents(model.header.bytes, model.header.bytes + kHeaderSize);
     switch (input.ConsumeIntegralInRange<int>(0, 2)) {
-    case 0:
-        break;
+    case 0: break;
     case 1:
-        contents[input.ConsumeIntegralInRange<size_t>(0, kHeaderSize - 1)] ^= input.ConsumeIntegralInRange<uint8_t>(1, 255);
+        contents[input.ConsumeIntegralInRange<size_t>(0, kHeaderSize - 1)] ^=
+            input.ConsumeIntegralInRange<uint8_t>(1, 255);
         break;
-    default:
-        contents = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, kHeaderSize));
-        break;
+    default: contents = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, kHeaderSize)); break;
     }
     // Whole pages, up to two past the buffer, and now and then a few bytes more.
     size_t bodyLength = input.ConsumeIntegralInRange<size_t>(0, kImageCapacity / kPageSize + 2) * kPageSize;

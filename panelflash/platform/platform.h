@@ -36,8 +36,8 @@ struct PortSettings {
     uint8_t dataBits;
     bool parityChecking;  // false: no parity bit and no parity check
     uint8_t stopBits;
-    bool binary;          // raw bytes, no translation of any kind
-    bool abortOnError;    // false: a line error does not abort reads and writes
+    bool binary;        // raw bytes, no translation of any kind
+    bool abortOnError;  // false: a line error does not abort reads and writes
 };
 
 // Time-outs that each set-up applies; 0 means "none". Every backend honours

@@ -80,9 +80,7 @@ bool takeByte(unsigned char& byte, int timeoutMs) {
     return readKeyboardByte(byte, timeoutMs);
 }
 
-bool takeSequenceByte(unsigned char& byte) {
-    return takeByte(byte, kEscapeSequenceGapMs);
-}
+bool takeSequenceByte(unsigned char& byte) { return takeByte(byte, kEscapeSequenceGapMs); }
 
 // Consumes the rest of a key that began with ESC: CSI (ESC [ parameters
 // final), SS3 (ESC O final), or ESC and one byte (a key with Alt). A lone

@@ -68,7 +68,7 @@ void resumeMode(int) {
 }
 
 void handle(int signalNumber, void (*handler)(int)) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -101,10 +101,6 @@ void exitGuardUseKeyMode(bool keyMode) {
     applyTerminalMode(keyMode);
 }
 
-void exitGuardHoldPort(int descriptor) {
-    portDescriptor = descriptor;
-}
+void exitGuardHoldPort(int descriptor) { portDescriptor = descriptor; }
 
-void exitGuardReleasePort() {
-    portDescriptor = kNone;
-}
+void exitGuardReleasePort() { portDescriptor = kNone; }

@@ -10,9 +10,7 @@
 
 namespace {
 
-void print(const std::string& text) {
-    platformConsoleWrite(text.data(), text.size());
-}
+void print(const std::string& text) { platformConsoleWrite(text.data(), text.size()); }
 
 bool isAllDigits(const std::string& text) {
     for (char character : text) {

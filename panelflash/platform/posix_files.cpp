@@ -38,7 +38,7 @@ std::vector<std::string> platformListFiles(const char* suffix) {
         return names;
     }
     while (const dirent* entry = readdir(directory)) {
-        struct stat status{};
+        struct stat status {};
         if (endsWith(entry->d_name, suffix) && stat(entry->d_name, &status) == 0 && S_ISREG(status.st_mode)) {
             names.emplace_back(entry->d_name);
         }
@@ -53,7 +53,7 @@ std::FILE* platformOpenFileForReading(const char* path) {
     if (fd < 0) {
         return nullptr;
     }
-    struct stat status{};
+    struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(fd);
         return nullptr;

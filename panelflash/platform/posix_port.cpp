@@ -101,7 +101,7 @@ bool platformOpenPort(const char* devicePath, PortHandle& port) {
     }
     // Only a device is a port: a name that leads to a regular file, a FIFO or
     // a directory would have the frames written into it.
-    struct stat status{};
+    struct stat status {};
     if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
         close(fd);
         return false;

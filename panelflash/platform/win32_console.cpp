@@ -14,9 +14,7 @@
 
 namespace {
 
-bool isKeyPrefix(int code) {
-    return code == 0x00 || code == 0xE0;
-}
+bool isKeyPrefix(int code) { return code == 0x00 || code == 0xE0; }
 
 // One look at the console's input queue. Windows does not need it; Wine's
 // console reports no waiting key to _kbhit until its input has been peeked
@@ -41,9 +39,7 @@ void platformConsoleWrite(const char* text, size_t length) {
     std::fwrite(text, 1, length, stdout);
 }
 
-bool platformKeyPending() {
-    return _kbhit() != 0;
-}
+bool platformKeyPending() { return _kbhit() != 0; }
 
 void platformWaitForKey() {
     if (isKeyPrefix(_getch())) {

@@ -70,6 +70,4 @@ std::FILE* platformOpenFileForReading(const char* path) {
     return file;
 }
 
-void platformSleep(uint32_t milliseconds) {
-    Sleep(milliseconds);
-}
+void platformSleep(uint32_t milliseconds) { Sleep(milliseconds); }

@@ -19,16 +19,14 @@ namespace {
 constexpr DWORD kQueueSize = 4096;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-BYTE stopBitsFor(uint8_t stopBits) {
-    return stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
-}
+BYTE stopBitsFor(uint8_t stopBits) { return stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT; }
 
 }  // namespace
 
 bool platformOpenPort(const char* devicePath, PortHandle& port) {
     // Share mode 0: no other program can open the port while this one holds it.
-    HANDLE handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileA(
+        devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }

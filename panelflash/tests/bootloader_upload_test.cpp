@@ -37,9 +37,7 @@ Flash replayFrames(const std::vector<Frame>& frames) {
             EXPECT_EQ(frame[2], pending.size() / 60) << "packet number";
             pending.insert(pending.end(), frame.begin() + 3, frame.end());
             break;
-        case kEraseCommand:
-            flash.erasedSectors.push_back(frame[2]);
-            break;
+        case kEraseCommand: flash.erasedSectors.push_back(frame[2]); break;
         case kWriteCommand: {
             EXPECT_EQ(pending.size(), kReceivedPerPage);
             uint32_t page = kSectorMap[frame[2]].firstPage + frame[3];
@@ -268,17 +266,18 @@ TEST_F(BootloaderUploadTest, HowThePhaseEnds) {
     } cases[] = {
         {"refused Identify", "KALDOR640", 0x10, 5, Misbehaviour::refuse, 0, 6, 1, 1, "01 05 -- 00 05 01\nFAIL -- "},
         {"wrong hardware", "KALDOR640", 0x20, SIZE_MAX, Misbehaviour::none, 0, 6, 1, 1,
-         "01 05 -- 00 05 20\n\n\nERROR : INVALID HARDWARE\n\tSelected file is for KALDOR640\n"
-         "Target hardware identified is TORVANEXUS640\n"},
+            "01 05 -- 00 05 20\n\n\nERROR : INVALID HARDWARE\n\tSelected file is for KALDOR640\n"
+            "Target hardware identified is TORVANEXUS640\n"},
         {"KALDOR32B panel takes the KALDOR32 image", "KALDOR32", 0x44, SIZE_MAX, Misbehaviour::none, 0, 148, 1, 0,
-         "0B 93 02 00 -- 00 93 00\n"},
+            "0B 93 02 00 -- 00 93 00\n"},
         {"refused Data", "KALDOR640", 0x10, 10, Misbehaviour::refuse, 0, 11, 1, 1, "00 0A 01\nFAIL -- "},
         {"short reply", "KALDOR640", 0x10, 10, Misbehaviour::answerShort, 0, 11, 1, 1, "-- AB 00 00\nFAIL -- "},
         {"line dropped", "KALDOR640", 0x10, 10, Misbehaviour::hangUp, 0, 11, 1, 1, "-- 00 00 00\nFAIL -- "},
         {"refused final Write", "KALDOR640", 0x10, 147, Misbehaviour::refuse, 0, 148, 1, 1, "00 93 01\nFAIL -- "},
         {"silent final Write", "KALDOR640", 0x10, 147, Misbehaviour::stayQuiet, 0, 148, 1, 1,
-         "0B 93 02 00 -- 00 00 00\nFAIL -- "},
-        {"key before identification", "KALDOR640", 0x10, SIZE_MAX, Misbehaviour::none, 3, 3, 0, 1, "00 02 -- 00 02 00\n"},
+            "0B 93 02 00 -- 00 00 00\nFAIL -- "},
+        {"key before identification", "KALDOR640", 0x10, SIZE_MAX, Misbehaviour::none, 3, 3, 0, 1,
+            "00 02 -- 00 02 00\n"},
         {"key mid-upload", "KALDOR640", 0x10, SIZE_MAX, Misbehaviour::none, 20, 20, 0, 1, "-- 00 13 00\n"},
         {"key after the final Write", "KALDOR640", 0x10, SIZE_MAX, Misbehaviour::none, 148, 148, 1, 0, "-- 00 93 00\n"},
     };

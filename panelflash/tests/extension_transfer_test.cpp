@@ -88,8 +88,12 @@ TEST(TransferReplyJudge, OnlyTheOpenStepExpects0F) {
         uint32_t step;
         uint8_t expected;
     } cases[] = {
-        {kOpenStep, 0x0F},       {kSecondCommandStep, 0x10}, {kBeforeBlocksStep, 0x10},
-        {kOpenBlockStep, 0x10},  {kChunkStep, 0x10},         {kCloseBlockStep, 0x10},
+        {kOpenStep, 0x0F},
+        {kSecondCommandStep, 0x10},
+        {kBeforeBlocksStep, 0x10},
+        {kOpenBlockStep, 0x10},
+        {kChunkStep, 0x10},
+        {kCloseBlockStep, 0x10},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.step);
@@ -108,7 +112,8 @@ TEST_F(ExtensionTransferTest, SendsEveryBlockThenPausesAfterTheFinalFrame) {
         const Bytes& frame = frames[i];
         ASSERT_EQ(Bytes(frame.begin() + 4, frame.end() - 2), expected[i]) << "frame " << i;
     }
-    EXPECT_EQ(Bytes(frames[1281].begin() + 5, frames[1281].end() - 2), Bytes(session->image + 0x75FE0, session->image + 0x76000));
+    EXPECT_EQ(Bytes(frames[1281].begin() + 5, frames[1281].end() - 2),
+        Bytes(session->image + 0x75FE0, session->image + 0x76000));
 
     ASSERT_EQ(memoryPlatform().pauses.size(), 1u);
     EXPECT_EQ(memoryPlatform().pauses[0].milliseconds, 2000u);
@@ -149,7 +154,7 @@ TEST_F(ExtensionTransferTest, FailingEndsLeaveFailFlagSet) {
         std::string consoleEnd;
     } cases[] = {
         {"0x10 answering 0x61", 0, replyFrame(1, 0x10), false, 0, 1, 1,
-         "01 61 DA E7 -- 01 10\n\n\nERROR : data transfer\n"},
+            "01 61 DA E7 -- 01 10\n\n\nERROR : data transfer\n"},
         {"0x0F answering a chunk", 4, replyFrame(1, 0x0F), false, 0, 5, 1, "-- 01 0F\n\n\nERROR : data transfer\n"},
         {"length byte 0", 2, replyFrame(0, 0x10), false, 0, 3, 1, "04 70 41 07 07 -- FAIL -- "},
         {"length byte 123", 2, replyFrame(123, 0x10), false, 0, 3, 1, "04 70 41 07 07 -- FAIL -- "},

@@ -49,9 +49,7 @@ int lowestFreeDescriptor() {
     return probe;
 }
 
-uint8_t bodyByte(size_t offset) {
-    return static_cast<uint8_t>(offset * 13 + 5);
-}
+uint8_t bodyByte(size_t offset) { return static_cast<uint8_t>(offset * 13 + 5); }
 
 std::vector<uint8_t> imageFile(const ModelEntry& model, size_t bodySize) {
     std::vector<uint8_t> bytes(model.header.bytes, model.header.bytes + kHeaderSize);
@@ -90,41 +88,41 @@ struct CheckCase {
 std::vector<CheckCase> checkCases() {
     const ModelEntry& fixed = model("KALDOR640");
     const ModelEntry& free = model("SKYRELAY");
-    auto body = [](const ModelEntry& entry, size_t size) {
-        return [&entry, size] { return imageFile(entry, size); };
-    };
+    auto body = [](const ModelEntry& entry, size_t size) { return [&entry, size] { return imageFile(entry, size); }; };
     return {
-        {"main body only", "KALDOR640", Kind::file, body(fixed, kMainBodySize), LoadOutcome::loaded, "", kMainBodySize, 0},
+        {"main body only", "KALDOR640", Kind::file, body(fixed, kMainBodySize), LoadOutcome::loaded, "", kMainBodySize,
+            0},
         {"body with extension", "KALDOR640", Kind::file, body(fixed, kExtendedBodySize), LoadOutcome::loaded, "",
-         kMainBodySize, 1},
+            kMainBodySize, 1},
         {"fixed rule, other aligned length", "KALDOR640", Kind::file, body(fixed, 0x6F000), LoadOutcome::failed,
-         "Error: file error\n", 0, 0},
+            "Error: file error\n", 0, 0},
         {"alignment judged before the size rule", "KALDOR640", Kind::file, body(fixed, 0x6E001), LoadOutcome::failed,
-         "Error: Binary not aligned 4k\n", 0, 0},
+            "Error: Binary not aligned 4k\n", 0, 0},
         {"fixed rule, body past the capacity", "KALDOR640", Kind::file, body(fixed, kImageCapacity + kPageSize),
-         LoadOutcome::failed, "Error: file error\n", 0, 0},
+            LoadOutcome::failed, "Error: file error\n", 0, 0},
         {"free rule, empty body", "SKYRELAY", Kind::file, body(free, 0), LoadOutcome::loaded, "", 0, 0},
         {"free rule, body past the capacity", "SKYRELAY", Kind::file, body(free, kImageCapacity + kPageSize),
-         LoadOutcome::loaded, "", kImageCapacity, 0},
+            LoadOutcome::loaded, "", kImageCapacity, 0},
         {"image of a neighbouring model", "KALDOR640", Kind::file, body(model("KALDOR64"), kMainBodySize),
-         LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
+            LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
         {"maker name in lower case", "KALDOR640", Kind::file,
-         [&fixed] {
-             std::vector<uint8_t> bytes = imageFile(fixed, kMainBodySize);
-             bytes[0] = 'n';
-             return bytes;
-         },
-         LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
+            [&fixed] {
+                std::vector<uint8_t> bytes = imageFile(fixed, kMainBodySize);
+                bytes[0] = 'n';
+                return bytes;
+            },
+            LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
         {"31 bytes", "KALDOR640", Kind::file,
-         [&fixed] { return std::vector<uint8_t>(fixed.header.bytes, fixed.header.bytes + kHeaderSize - 1); },
-         LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
-        {"header only, fixed rule", "KALDOR640", Kind::file, body(fixed, 0), LoadOutcome::failed,
-         "Error: file error\n", 0, 0},
-        {"a directory", "KALDOR640", Kind::directory, nullptr, LoadOutcome::failed, "Error: Impossible open %s\n", 0, 0},
+            [&fixed] { return std::vector<uint8_t>(fixed.header.bytes, fixed.header.bytes + kHeaderSize - 1); },
+            LoadOutcome::failed, "Error: File not valid %s\n", 0, 0},
+        {"header only, fixed rule", "KALDOR640", Kind::file, body(fixed, 0), LoadOutcome::failed, "Error: file error\n",
+            0, 0},
+        {"a directory", "KALDOR640", Kind::directory, nullptr, LoadOutcome::failed, "Error: Impossible open %s\n", 0,
+            0},
         {"a FIFO without a writer", "KALDOR640", Kind::fifo, nullptr, LoadOutcome::failed,
-         "Error: Impossible open %s\n", 0, 0},
+            "Error: Impossible open %s\n", 0, 0},
         {"a missing file", "KALDOR640", Kind::missing, nullptr, LoadOutcome::failed, "Error: Impossible open %s\n", 0,
-         0},
+            0},
     };
 }
 
@@ -247,11 +245,11 @@ TEST_F(ImagePick, AnswersAndTheirOutcomes) {
     const Answer answers[] = {
         {"number", "1\n", PickOutcome::picked, "a.bim", ""},
         {"number out of range, then asked again", "3\n0\n1\n", PickOutcome::picked, "a.bim",
-         "Numero non valido / Invalid number\n"},
+            "Numero non valido / Invalid number\n"},
         {"path with a blank and CR LF", "my firmware.bim\r\n", PickOutcome::picked, "my firmware.bim", ""},
         {"path of 255 characters", longestPath + "\n", PickOutcome::picked, longestPath, ""},
         {"path of 256 characters, then asked again", longestPath + "q\n2\n", PickOutcome::picked, "b.bim",
-         "Percorso troppo lungo (max 255) / Path too long (max 255)\n"},
+            "Percorso troppo lungo (max 255) / Path too long (max 255)\n"},
         {"empty line", "\n1\n", PickOutcome::cancelled, "", ""},
         {"end of input", "", PickOutcome::cancelled, "", ""},
         {"end of input after a refusal", "9", PickOutcome::cancelled, "", "Numero non valido / Invalid number\n"},

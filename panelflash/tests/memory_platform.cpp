@@ -24,17 +24,11 @@ void MemoryPlatform::reply(const uint8_t* bytes, size_t length) {
     incoming.insert(incoming.end(), bytes, bytes + length);
 }
 
-MemoryPlatform& memoryPlatform() {
-    return instance;
-}
+MemoryPlatform& memoryPlatform() { return instance; }
 
-PortHandle memoryPort() {
-    return &theOnlyPort;
-}
+PortHandle memoryPort() { return &theOnlyPort; }
 
-void resetMemoryPlatform() {
-    instance = MemoryPlatform{};
-}
+void resetMemoryPlatform() { instance = MemoryPlatform{}; }
 
 bool platformOpenPort(const char*, PortHandle& port) {
     if (instance.openFails) {
@@ -45,13 +39,9 @@ bool platformOpenPort(const char*, PortHandle& port) {
 }
 
 // Set-up and close both empty the line.
-void platformConfigurePort(PortHandle, const PortSettings&, const PortTimeouts&) {
-    instance.incoming.clear();
-}
+void platformConfigurePort(PortHandle, const PortSettings&, const PortTimeouts&) { instance.incoming.clear(); }
 
-void platformClosePort(PortHandle) {
-    instance.incoming.clear();
-}
+void platformClosePort(PortHandle) { instance.incoming.clear(); }
 
 void platformWritePort(PortHandle, const uint8_t* data, size_t length) {
     ++instance.writeCount;
@@ -67,7 +57,8 @@ bool platformReadPort(PortHandle, uint8_t* buffer, size_t count, size_t& receive
     }
     received = std::min(count, instance.incoming.size());
     std::copy_n(instance.incoming.begin(), received, buffer);
-    instance.incoming.erase(instance.incoming.begin(), instance.incoming.begin() + static_cast<std::ptrdiff_t>(received));
+    instance.incoming.erase(
+        instance.incoming.begin(), instance.incoming.begin() + static_cast<std::ptrdiff_t>(received));
     return true;
 }
 
@@ -90,18 +81,10 @@ void platformWaitForKey() {
     instance.keyAfterWrite = 0;
 }
 
-void platformDiscardTypedKeys() {
-    instance.keyWaiting = false;
-}
+void platformDiscardTypedKeys() { instance.keyWaiting = false; }
 
-bool platformPickFile(const char*, const char*, std::string&) {
-    return false;
-}
+bool platformPickFile(const char*, const char*, std::string&) { return false; }
 
-std::FILE* platformOpenFileForReading(const char*) {
-    return nullptr;
-}
+std::FILE* platformOpenFileForReading(const char*) { return nullptr; }
 
-void platformSleep(uint32_t milliseconds) {
-    instance.pauses.push_back(Pause{milliseconds, instance.writeCount});
-}
+void platformSleep(uint32_t milliseconds) { instance.pauses.push_back(Pause{milliseconds, instance.writeCount}); }

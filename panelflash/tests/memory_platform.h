@@ -23,12 +23,12 @@ struct Pause {
 using PeerScript = std::function<void(const uint8_t* frame, size_t length)>;
 
 struct MemoryPlatform {
-    PeerScript peer;                // called after every write; may be empty
-    std::deque<uint8_t> incoming;   // bytes the next reads take
-    bool hungUp = false;            // every read fails, as on a dropped line
+    PeerScript peer;               // called after every write; may be empty
+    std::deque<uint8_t> incoming;  // bytes the next reads take
+    bool hungUp = false;           // every read fails, as on a dropped line
     bool openFails = false;
     size_t writeCount = 0;
-    size_t keyAfterWrite = 0;       // a key becomes pending once writeCount reaches it; 0: never
+    size_t keyAfterWrite = 0;  // a key becomes pending once writeCount reaches it; 0: never
     bool keyWaiting = false;
     size_t keysTaken = 0;
     std::string console;

@@ -45,9 +45,7 @@ ChildProcess::~ChildProcess() {
     close(errorFd_);
 }
 
-std::vector<detail::Stream> ChildProcess::streams() {
-    return {{outputFd_, &out_}, {errorFd_, &err_}};
-}
+std::vector<detail::Stream> ChildProcess::streams() { return {{outputFd_, &out_}, {errorFd_, &err_}}; }
 
 template <class Done>
 bool ChildProcess::waitUntil(Done done, const Deadline& deadline) {
@@ -98,8 +96,6 @@ bool ChildProcess::running() { return process_->running(); }
 
 bool ChildProcess::exitsWithin(const Deadline& deadline) { return process_->awaitEnd(streams(), deadline); }
 
-ExitStatus ChildProcess::waitForExit(const Deadline& deadline) {
-    return process_->waitForExit(streams(), deadline);
-}
+ExitStatus ChildProcess::waitForExit(const Deadline& deadline) { return process_->waitForExit(streams(), deadline); }
 
 }  // namespace test_support

@@ -72,9 +72,7 @@ bool ConsoleProcess::running() { return process_->running(); }
 
 bool ConsoleProcess::exitsWithin(const Deadline& deadline) { return process_->awaitEnd(streams(), deadline); }
 
-ExitStatus ConsoleProcess::waitForExit(const Deadline& deadline) {
-    return process_->waitForExit(streams(), deadline);
-}
+ExitStatus ConsoleProcess::waitForExit(const Deadline& deadline) { return process_->waitForExit(streams(), deadline); }
 
 termios ConsoleProcess::currentSettings() const {
     termios settings{};
@@ -85,8 +83,8 @@ termios ConsoleProcess::currentSettings() const {
 }
 
 bool sameLineDiscipline(const termios& a, const termios& b) {
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+           a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
 }
 
 }  // namespace test_support

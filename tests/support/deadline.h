@@ -12,8 +12,7 @@ class Deadline {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit Deadline(std::chrono::milliseconds budget)
-        : start_(Clock::now()), end_(start_ + budget) {}
+    explicit Deadline(std::chrono::milliseconds budget) : start_(Clock::now()), end_(start_ + budget) {}
 
     bool expired() const { return Clock::now() >= end_; }
 

@@ -116,8 +116,7 @@ bool pump(const std::vector<Stream>& streams, int pidfd, int timeoutMs) {
     return true;
 }
 
-ProcessHandle::ProcessHandle(pid_t pid)
-    : pid_(pid), pidfd_(static_cast<int>(syscall(SYS_pidfd_open, pid, 0))) {
+ProcessHandle::ProcessHandle(pid_t pid) : pid_(pid), pidfd_(static_cast<int>(syscall(SYS_pidfd_open, pid, 0))) {
     if (pidfd_ < 0) throw std::runtime_error("pidfd_open failed");
 }
 

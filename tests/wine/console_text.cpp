@@ -9,9 +9,7 @@ namespace {
 constexpr char kEscape = '\x1b';
 constexpr std::size_t kTabStop = 8;
 
-bool isFinalByte(char character) {
-    return character >= 0x40 && character <= 0x7E;
-}
+bool isFinalByte(char character) { return character >= 0x40 && character <= 0x7E; }
 
 }  // namespace
 
@@ -35,9 +33,7 @@ void ConsoleText::feed(const std::string& bytes) {
         case kEscape: pending_ = character; break;
         case '\r': column_ = 0; break;
         case '\n': endLine(); break;
-        case '\t':
-            do {
-                put(' ');
+        case '\t': do { put(' ');
             } while (column_ % kTabStop != 0);
             break;
         default: put(character); break;
@@ -45,9 +41,7 @@ void ConsoleText::feed(const std::string& bytes) {
     }
 }
 
-std::string ConsoleText::text() const {
-    return done_ + line_;
-}
+std::string ConsoleText::text() const { return done_ + line_; }
 
 std::size_t ConsoleText::find(const std::string& needle, std::size_t from) const {
     std::size_t at = done_.find(needle, from);

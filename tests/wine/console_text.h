@@ -41,8 +41,8 @@ private:
     void control(const std::string& sequence);
 
     std::size_t wrapWidth_;
-    std::string done_;     // completed lines
-    std::string line_;     // cells of the current line
+    std::string done_;  // completed lines
+    std::string line_;  // cells of the current line
     std::size_t column_ = 0;
     std::string pending_;  // an unfinished control sequence
     std::vector<std::string> unknown_;

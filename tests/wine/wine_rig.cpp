@@ -21,9 +21,7 @@ const std::string kWriteEnd = "\x1b[?25h";
 int nextComNumber = 3;
 constexpr int kMissingComNumber = 9;
 
-std::string quoted(const std::string& path) {
-    return "'" + path + "'";
-}
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 }  // namespace
 
@@ -104,7 +102,8 @@ void WineRig::expect(const std::string& text, std::chrono::milliseconds within) 
             searchFrom = std::max(searchFrom, shown_.length() - text.size() - kConsoleWidth);
         }
         if (deadline.expired()) {
-            ADD_FAILURE() << "console did not show:\n" << text << "\n--- it showed after the last match:\n"
+            ADD_FAILURE() << "console did not show:\n"
+                          << text << "\n--- it showed after the last match:\n"
                           << shown_.text().substr(matchedUpTo_).substr(0, 4000);
             return;
         }
@@ -133,8 +132,6 @@ std::string WineRig::text() {
     return shown_.text();
 }
 
-std::string posixConsoleText(const std::string& transcript) {
-    return consoleText(transcript, 0);
-}
+std::string posixConsoleText(const std::string& transcript) { return consoleText(transcript, 0); }
 
 }  // namespace wine_e2e

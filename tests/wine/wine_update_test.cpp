@@ -11,6 +11,7 @@
 #include <iostream>
 
 using namespace wine_e2e;
+using panel_e2e::finalPrompt;
 using panel_e2e::kBanner;
 using panel_e2e::kExtensionSize;
 using panel_e2e::kFirstPhaseFailure;
@@ -18,7 +19,6 @@ using panel_e2e::kMainPartSize;
 using panel_e2e::kPressEnter;
 using panel_e2e::kUsbLinkPrompt;
 using panel_e2e::kWithExtensionSize;
-using panel_e2e::finalPrompt;
 using panel_e2e::resetPrompt;
 
 namespace {
@@ -93,8 +93,10 @@ TEST(WineUpdate, TwoPhasesLeaveTheImageInThePanelAndTheLinuxConsoleText) {
     EXPECT_TRUE(rig.panel().flash() == body.substr(0, kMainPartSize)) << "flash differs from the image";
     EXPECT_TRUE(rig.panel().extension() == body.substr(kMainPartSize, kExtensionSize)) << "extension differs";
     std::string wineText = rig.text();
-    EXPECT_TRUE(wineText == linuxText) << "first difference at " << std::distance(wineText.begin(),
-        std::mismatch(wineText.begin(), wineText.end(), linuxText.begin(), linuxText.end()).first);
+    EXPECT_TRUE(wineText == linuxText)
+        << "first difference at "
+        << std::distance(wineText.begin(),
+               std::mismatch(wineText.begin(), wineText.end(), linuxText.begin(), linuxText.end()).first);
     // For the record, not judged.
     record("Linux", linuxTimings);
     record("Wine", wineTimings);
@@ -105,8 +107,10 @@ TEST(WineUpdate, AHardwareMismatchFailsTheFirstPhase) {
     rig.panel().makeImage("KALDOR64", kWithExtensionSize, "kaldor64.bim");
     rig.startPanel({"--hardware-code", "0x44"});
     rig.startUpdate("KALDOR64", "kaldor64.bim");
-    rig.expect("01 05 -- 01 05 44\n\n\nERROR : INVALID HARDWARE\n        Selected file is for KALDOR64\n"
-               "Target hardware identified is KALDOR32B\n", 30s);
+    rig.expect(
+        "01 05 -- 01 05 44\n\n\nERROR : INVALID HARDWARE\n        Selected file is for KALDOR64\n"
+        "Target hardware identified is KALDOR32B\n",
+        30s);
     rig.expect(kFirstPhaseFailure + kPressEnter);
     rig.expectKeyWaitThenExit(1);
     EXPECT_EQ(rig.text().find("USB LINK"), std::string::npos);

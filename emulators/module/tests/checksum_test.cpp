@@ -5,14 +5,17 @@
 using namespace module_emulator;
 
 TEST(Checksum, DigitsOfByteSumModulo256) {
-    struct Case { std::string bytes; const char* digits; };
+    struct Case {
+        std::string bytes;
+        const char* digits;
+    };
     const Case cases[] = {
         {"", "000"},
         {"abc", "038"},
         {"OK", "154"},
         {"atFirmwareVersionGet", "024"},
-        {std::string("\xff\x01", 2), "000"},        // wraps to zero
-        {std::string(300, '\x01'), "044"},          // 300 mod 256
+        {std::string("\xff\x01", 2), "000"},  // wraps to zero
+        {std::string(300, '\x01'), "044"},    // 300 mod 256
         {std::string("\xff", 1), "255"},
     };
     for (const Case& c : cases) EXPECT_EQ(checksumDigits(byteSum(c.bytes)), c.digits) << c.bytes;

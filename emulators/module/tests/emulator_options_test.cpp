@@ -30,45 +30,47 @@ ParsedOptions parse(const Args& args) {
 TEST(EmulatorOptions, GoodLinesSetWhatTheySay) {
     const GoodLine cases[] = {
         {{"--tcp"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.transport, Transport::Tcp);
-             EXPECT_EQ(o.port, 0);
-             EXPECT_EQ(o.listenAddress, "127.0.0.1");
-             EXPECT_FALSE(o.timing.paced());
-         }},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.transport, Transport::Tcp);
+                EXPECT_EQ(o.port, 0);
+                EXPECT_EQ(o.listenAddress, "127.0.0.1");
+                EXPECT_FALSE(o.timing.paced());
+            }},
         // The transport is settled after the whole line, so it may come last.
         {{"--port", "65535", "--listen", "0.0.0.0", "--tcp"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.transport, Transport::Tcp);
-             EXPECT_EQ(o.port, 65535);
-             EXPECT_EQ(o.listenAddress, "0.0.0.0");
-         }},
-        {{"--pty", "--baud", "115200", "--latency", "60000", "--version", "WL-9", "--checksum-required", "--plain-crc-ok",
-          "--firmware-out", "fw.bin", "--command-log", "commands.txt", "--fragment"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.transport, Transport::Pty);
-             EXPECT_EQ(o.timing.baud, 115200u);
-             EXPECT_EQ(o.timing.replyLatency, milliseconds(60000));
-             EXPECT_EQ(o.module.version, "WL-9");
-             EXPECT_TRUE(o.module.checksumRequired);
-             EXPECT_TRUE(o.module.plainCrcOk);
-             EXPECT_EQ(o.firmwareOut, "fw.bin");
-             EXPECT_EQ(o.commandLog, "commands.txt");
-             EXPECT_TRUE(o.pacing.fragment);
-         }},
-        {{"--tcp", "--silent", "1", "--bad-checksum", "2", "--reply", "3:OK\\nX", "--fragment-reply", "4", "--no-newline",
-          "5", "--close-mid-reply", "6", "--flood", "7"},
-         [](const EmulatorOptions& o) {
-             const auto fault = [&](unsigned command) { return o.faults.find(command) ? *o.faults.find(command) : ReplyFault{}; };
-             EXPECT_TRUE(fault(1).silent);
-             EXPECT_TRUE(fault(2).badChecksum);
-             EXPECT_EQ(fault(3).replacement, std::string("OK\nX"));
-             EXPECT_TRUE(fault(4).fragment);
-             EXPECT_TRUE(fault(5).noNewline);
-             EXPECT_TRUE(fault(6).closeMidReply);
-             EXPECT_TRUE(fault(7).flood);
-             EXPECT_EQ(o.faults.find(8), nullptr);
-         }},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.transport, Transport::Tcp);
+                EXPECT_EQ(o.port, 65535);
+                EXPECT_EQ(o.listenAddress, "0.0.0.0");
+            }},
+        {{"--pty", "--baud", "115200", "--latency", "60000", "--version", "WL-9", "--checksum-required",
+             "--plain-crc-ok", "--firmware-out", "fw.bin", "--command-log", "commands.txt", "--fragment"},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.transport, Transport::Pty);
+                EXPECT_EQ(o.timing.baud, 115200u);
+                EXPECT_EQ(o.timing.replyLatency, milliseconds(60000));
+                EXPECT_EQ(o.module.version, "WL-9");
+                EXPECT_TRUE(o.module.checksumRequired);
+                EXPECT_TRUE(o.module.plainCrcOk);
+                EXPECT_EQ(o.firmwareOut, "fw.bin");
+                EXPECT_EQ(o.commandLog, "commands.txt");
+                EXPECT_TRUE(o.pacing.fragment);
+            }},
+        {{"--tcp", "--silent", "1", "--bad-checksum", "2", "--reply", "3:OK\\nX", "--fragment-reply", "4",
+             "--no-newline", "5", "--close-mid-reply", "6", "--flood", "7"},
+            [](const EmulatorOptions& o) {
+                const auto fault = [&](unsigned command) {
+                    return o.faults.find(command) ? *o.faults.find(command) : ReplyFault{};
+                };
+                EXPECT_TRUE(fault(1).silent);
+                EXPECT_TRUE(fault(2).badChecksum);
+                EXPECT_EQ(fault(3).replacement, std::string("OK\nX"));
+                EXPECT_TRUE(fault(4).fragment);
+                EXPECT_TRUE(fault(5).noNewline);
+                EXPECT_TRUE(fault(6).closeMidReply);
+                EXPECT_TRUE(fault(7).flood);
+                EXPECT_EQ(o.faults.find(8), nullptr);
+            }},
     };
     for (const GoodLine& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -103,7 +105,7 @@ TEST(EmulatorOptions, RefusedLinesSayWhy) {
 
 TEST(EmulatorOptions, EveryFaultCountsCommandsFromOne) {
     for (const std::string option :
-         {"--silent", "--bad-checksum", "--fragment-reply", "--no-newline", "--close-mid-reply", "--flood"}) {
+        {"--silent", "--bad-checksum", "--fragment-reply", "--no-newline", "--close-mid-reply", "--flood"}) {
         EXPECT_EQ(parse({"--tcp", option, "0"}).error, "invalid value for " + option + ": 0");
     }
 }

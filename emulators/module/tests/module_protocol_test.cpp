@@ -8,12 +8,8 @@ using namespace module_emulator;
 
 namespace {
 Command text(const std::string& bytes) { return Command{bytes, false, false}; }
-Command checksummed(const std::string& bytes) {
-    return text(bytes + checksumDigits(byteSum(bytes)));
-}
-Command chunk(const std::string& data) {
-    return Command{data + checksumDigits(byteSum(data)), true, false};
-}
+Command checksummed(const std::string& bytes) { return text(bytes + checksumDigits(byteSum(bytes))); }
+Command chunk(const std::string& data) { return Command{data + checksumDigits(byteSum(data)), true, false}; }
 
 void expectReply(const Outcome& outcome, const std::string& textWanted, bool checksummedWanted) {
     EXPECT_EQ(outcome.reply.text, textWanted);

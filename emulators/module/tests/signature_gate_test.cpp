@@ -17,8 +17,8 @@ TEST(SignatureGate, PassesTheSignatureInPiecesAndHandsOnWhatFollows) {
 }
 
 TEST(SignatureGate, RefusesAtTheFirstWrongByte) {
-    for (const std::string& start : {std::string("atFirmwareVersionGet\n"), std::string("x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7D"),
-                                     std::string("X")}) {
+    for (const std::string& start :
+        {std::string("atFirmwareVersionGet\n"), std::string("x5k9q2w7m3j8z1v6r4t0y8p2n6b3h7D"), std::string("X")}) {
         SignatureGate gate;
         std::string after;
         EXPECT_EQ(gate.feed(start, after), State::Rejected) << start;

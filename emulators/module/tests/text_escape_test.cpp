@@ -9,8 +9,7 @@ TEST(TextEscape, DecodesReplyTexts) {
     EXPECT_EQ(decodeEscapes("a\\x00b\\xFf"), std::string("a\0b\xff", 4));
     EXPECT_EQ(decodeEscapes("say \\\"hi\\\\"), std::nullopt);  // \" is no escape
     EXPECT_EQ(decodeEscapes("back\\\\slash"), "back\\slash");
-    for (const char* cut : {"end\\", "\\x4", "\\x", "\\xzz"})
-        EXPECT_EQ(decodeEscapes(cut), std::nullopt) << cut;
+    for (const char* cut : {"end\\", "\\x4", "\\x", "\\xzz"}) EXPECT_EQ(decodeEscapes(cut), std::nullopt) << cut;
 }
 
 TEST(TextEscape, EncodingIsOnePrintableLineThatDecodesBack) {

@@ -31,7 +31,7 @@ public:
     void identify() { ASSERT_TRUE(send({boot_command::kIdentify}).accepted()); }
 
     Bootloader loader;
-    std::uint8_t sequence = 200;   // any start: the first frame sets the count
+    std::uint8_t sequence = 200;  // any start: the first frame sets the count
 };
 
 }  // namespace
@@ -41,8 +41,8 @@ TEST(Bootloader, WritesAnErasedPageAndReportsTheHardwareCode) {
     EXPECT_EQ(session.send({boot_command::kSync}).status, kBootAccepted);
     EXPECT_EQ(session.send({boot_command::kIdentify}).status, 0x44);
     ASSERT_TRUE(session.sendPage(0xA5).accepted());
-    ASSERT_TRUE(session.send({boot_command::kErase, 8}).accepted());       // pages 8..15
-    ASSERT_TRUE(session.send({boot_command::kWrite, 8, 1}).accepted());    // page 9
+    ASSERT_TRUE(session.send({boot_command::kErase, 8}).accepted());     // pages 8..15
+    ASSERT_TRUE(session.send({boot_command::kWrite, 8, 1}).accepted());  // page 9
     auto flash = session.loader.flash().contentsFrom(0x2000);
     ASSERT_EQ(flash.size(), 8 * kPageSize);
     EXPECT_EQ(flash[7 * kPageSize], 0xA5);
@@ -60,48 +60,51 @@ TEST(Bootloader, RefusesFramesThatBreakARule) {
     const std::vector<Case> cases = {
         {"data before identify", false, [](Session& s) { return s.sendPage(0, 1); }},
         {"sequence skipped", false,
-         [](Session& s) {
-             s.identify();
-             ++s.sequence;
-             return s.send({boot_command::kSync});
-         }},
+            [](Session& s) {
+                s.identify();
+                ++s.sequence;
+                return s.send({boot_command::kSync});
+            }},
         {"packet out of order", false,
-         [](Session& s) {
-             s.identify();
-             std::vector<std::uint8_t> packetOne{boot_command::kData, 1};
-             packetOne.resize(2 + kDataPayloadSize, 0);
-             return s.send(packetOne);
-         }},
-        {"erase outside the map", false, [](Session& s) { return s.send({boot_command::kErase, kSectorCount}); }},
+            [](Session& s) {
+                s.identify();
+                std::vector<std::uint8_t> packetOne{boot_command::kData, 1};
+                packetOne.resize(2 + kDataPayloadSize, 0);
+                return s.send(packetOne);
+            }},
+        {"erase outside the map", false,
+            [](Session& s) {
+                return s.send({boot_command::kErase, kSectorCount});
+            }},
         {"write before 69 packets", false,
-         [](Session& s) {
-             s.identify();
-             s.sendPage(0, 68);
-             s.send({boot_command::kErase, 3});
-             return s.send({boot_command::kWrite, 3, 0});
-         }},
+            [](Session& s) {
+                s.identify();
+                s.sendPage(0, 68);
+                s.send({boot_command::kErase, 3});
+                return s.send({boot_command::kWrite, 3, 0});
+            }},
         {"write without erase", false,
-         [](Session& s) {
-             s.identify();
-             s.sendPage(0);
-             return s.send({boot_command::kWrite, 3, 0});
-         }},
+            [](Session& s) {
+                s.identify();
+                s.sendPage(0);
+                return s.send({boot_command::kWrite, 3, 0});
+            }},
         {"second write without a new erase", true,
-         [](Session& s) {
-             s.identify();
-             s.sendPage(0);
-             s.send({boot_command::kErase, 3});
-             s.send({boot_command::kWrite, 3, 0});
-             s.sendPage(0);
-             return s.send({boot_command::kWrite, 3, 0});
-         }},
+            [](Session& s) {
+                s.identify();
+                s.sendPage(0);
+                s.send({boot_command::kErase, 3});
+                s.send({boot_command::kWrite, 3, 0});
+                s.sendPage(0);
+                return s.send({boot_command::kWrite, 3, 0});
+            }},
         {"page past a one-page sector", false,
-         [](Session& s) {
-             s.identify();
-             s.sendPage(0);
-             s.send({boot_command::kErase, 27});
-             return s.send({boot_command::kWrite, 27, 1});
-         }},
+            [](Session& s) {
+                s.identify();
+                s.sendPage(0);
+                s.send({boot_command::kErase, 27});
+                return s.send({boot_command::kWrite, 27, 1});
+            }},
         {"unknown command", false, [](Session& s) { return s.send({0x07}); }},
     };
     for (const auto& c : cases) {
@@ -117,7 +120,7 @@ TEST(Bootloader, SequenceWrapsAndStartsOverWhenTheLineReopens) {
     Session session;
     session.sequence = 255;
     EXPECT_TRUE(session.send({boot_command::kSync}).accepted());
-    EXPECT_TRUE(session.send({boot_command::kSync}).accepted());   // 0 follows 255
+    EXPECT_TRUE(session.send({boot_command::kSync}).accepted());  // 0 follows 255
     session.loader.lineOpened();
     session.sequence = 17;
     EXPECT_TRUE(session.send({boot_command::kSync}).accepted());

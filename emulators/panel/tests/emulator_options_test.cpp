@@ -27,55 +27,57 @@ TEST(EmulatorOptions, GoodLinesSetWhatTheySay) {
         std::function<void(const EmulatorOptions&)> check;
     };
     const Case cases[] = {
-        {{}, [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.hardwareCode, 0x10);
-             EXPECT_TRUE(o.reopen);
-             EXPECT_FALSE(o.timing.paced());
-             EXPECT_FALSE(o.makeImage);
-         }},
+        {{},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.hardwareCode, 0x10);
+                EXPECT_TRUE(o.reopen);
+                EXPECT_FALSE(o.timing.paced());
+                EXPECT_FALSE(o.makeImage);
+            }},
         {{"--model", "KALDOR64"}, [](const EmulatorOptions& o) { EXPECT_EQ(o.hardwareCode, 0x14); }},
         // An explicit hardware code wins over the model's, whichever comes first.
-        {{"--hardware-code", "0x2a", "--model", "KALDOR64"}, [](const EmulatorOptions& o) { EXPECT_EQ(o.hardwareCode, 0x2A); }},
+        {{"--hardware-code", "0x2a", "--model", "KALDOR64"},
+            [](const EmulatorOptions& o) { EXPECT_EQ(o.hardwareCode, 0x2A); }},
         {{"--flash-out", "flash.bin", "--extension-out", "ext.bin", "--no-reopen"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.flashOut, "flash.bin");
-             EXPECT_EQ(o.extensionOut, "ext.bin");
-             EXPECT_FALSE(o.reopen);
-         }},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.flashOut, "flash.bin");
+                EXPECT_EQ(o.extensionOut, "ext.bin");
+                EXPECT_FALSE(o.reopen);
+            }},
         {{"--baud", "0x1C200", "--latency", "3"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.timing.baud, 115200u);
-             EXPECT_EQ(o.timing.replyLatency, milliseconds(3));
-         }},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.timing.baud, 115200u);
+                EXPECT_EQ(o.timing.replyLatency, milliseconds(3));
+            }},
         {{"--refuse", "1", "--silent", "2", "--short", "3", "--garbage", "4", "--hangup", "5", "--delay", "6:250"},
-         [](const EmulatorOptions& o) {
-             EXPECT_TRUE(o.faults.forBootFrame(1).refuse);
-             EXPECT_TRUE(o.faults.forBootFrame(2).silent);
-             EXPECT_TRUE(o.faults.forBootFrame(3).shortReply);
-             EXPECT_TRUE(o.faults.forBootFrame(4).garbage);
-             EXPECT_TRUE(o.faults.forBootFrame(5).hangUp);
-             EXPECT_EQ(o.faults.forBootFrame(6).delay, milliseconds(250));
-             EXPECT_FALSE(o.faults.forBootFrame(7).refuse);
-         }},
+            [](const EmulatorOptions& o) {
+                EXPECT_TRUE(o.faults.forBootFrame(1).refuse);
+                EXPECT_TRUE(o.faults.forBootFrame(2).silent);
+                EXPECT_TRUE(o.faults.forBootFrame(3).shortReply);
+                EXPECT_TRUE(o.faults.forBootFrame(4).garbage);
+                EXPECT_TRUE(o.faults.forBootFrame(5).hangUp);
+                EXPECT_EQ(o.faults.forBootFrame(6).delay, milliseconds(250));
+                EXPECT_FALSE(o.faults.forBootFrame(7).refuse);
+            }},
         {{"--fw-status", "1:0x02", "--fw-silent", "2", "--fw-length", "3:7", "--fw-delay", "4:10", "--fw-short", "5",
-          "--fw-garbage", "6", "--fw-hangup", "7"},
-         [](const EmulatorOptions& o) {
-             EXPECT_EQ(o.faults.forFirmwareFrame(1).status, std::uint8_t(2));
-             EXPECT_TRUE(o.faults.forFirmwareFrame(2).silent);
-             EXPECT_EQ(o.faults.forFirmwareFrame(3).length, std::uint8_t(7));
-             EXPECT_EQ(o.faults.forFirmwareFrame(4).delay, milliseconds(10));
-             EXPECT_TRUE(o.faults.forFirmwareFrame(5).shortReply);
-             EXPECT_TRUE(o.faults.forFirmwareFrame(6).garbage);
-             EXPECT_TRUE(o.faults.forFirmwareFrame(7).hangUp);
-             EXPECT_TRUE(o.faults.boot.empty());
-         }},
+             "--fw-garbage", "6", "--fw-hangup", "7"},
+            [](const EmulatorOptions& o) {
+                EXPECT_EQ(o.faults.forFirmwareFrame(1).status, std::uint8_t(2));
+                EXPECT_TRUE(o.faults.forFirmwareFrame(2).silent);
+                EXPECT_EQ(o.faults.forFirmwareFrame(3).length, std::uint8_t(7));
+                EXPECT_EQ(o.faults.forFirmwareFrame(4).delay, milliseconds(10));
+                EXPECT_TRUE(o.faults.forFirmwareFrame(5).shortReply);
+                EXPECT_TRUE(o.faults.forFirmwareFrame(6).garbage);
+                EXPECT_TRUE(o.faults.forFirmwareFrame(7).hangUp);
+                EXPECT_TRUE(o.faults.boot.empty());
+            }},
         {{"--make-image", "SKYRELAY", "0x400", "out.bim"},
-         [](const EmulatorOptions& o) {
-             ASSERT_TRUE(o.makeImage);
-             EXPECT_EQ(o.makeImage->model, "SKYRELAY");
-             EXPECT_EQ(o.makeImage->bodySize, 0x400u);
-             EXPECT_EQ(o.makeImage->path, "out.bim");
-         }},
+            [](const EmulatorOptions& o) {
+                ASSERT_TRUE(o.makeImage);
+                EXPECT_EQ(o.makeImage->model, "SKYRELAY");
+                EXPECT_EQ(o.makeImage->bodySize, 0x400u);
+                EXPECT_EQ(o.makeImage->path, "out.bim");
+            }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -109,7 +111,7 @@ TEST(EmulatorOptions, RefusedLinesSayWhy) {
 
 TEST(EmulatorOptions, EveryFaultCountsFramesFromOne) {
     for (const char* option : {"--refuse", "--silent", "--short", "--garbage", "--hangup", "--fw-silent", "--fw-short",
-                               "--fw-garbage", "--fw-hangup"}) {
+             "--fw-garbage", "--fw-hangup"}) {
         EXPECT_EQ(parseEmulatorOptions({option, "0"}).error, "frame numbers count from 1") << option;
     }
     for (const char* option : {"--delay", "--fw-status", "--fw-length", "--fw-delay"}) {

@@ -29,7 +29,7 @@ TEST(Crc16Xmodem, MatchesTheCheckValue) {
 TEST(LinkFrame, EncodesTheKnownFramesAndReadsThemBackAfterNoise) {
     EXPECT_EQ(encodeLinkFrame(0x61, {}), (std::vector<std::uint8_t>{0xAA, 0x16, 0x30, 0x01, 0x61, 0xDA, 0xE7}));
     EXPECT_EQ(encodeLinkFrame(0x70, {0x42, 0x07, 0x7F}),
-              (std::vector<std::uint8_t>{0xAA, 0x16, 0x30, 0x04, 0x70, 0x42, 0x07, 0x7F, 0x00, 0x16}));
+        (std::vector<std::uint8_t>{0xAA, 0x16, 0x30, 0x04, 0x70, 0x42, 0x07, 0x7F, 0x00, 0x16}));
 
     std::vector<std::uint8_t> wire{0x00, 0xAA, 0x16};
     auto frame = encodeLinkFrame(0x70, {0x41, 0x07, 0x07});
@@ -46,7 +46,7 @@ TEST(LinkFrame, EncodesTheKnownFramesAndReadsThemBackAfterNoise) {
 
 TEST(FirmwareLink, TakesTheTransferInOrderOnly) {
     FirmwareLink link;
-    EXPECT_EQ(send(link, 0x1F, {}).status, kLinkRejected);   // before 0x61
+    EXPECT_EQ(send(link, 0x1F, {}).status, kLinkRejected);  // before 0x61
     EXPECT_EQ(send(link, 0x61, {}).status, kLinkOpened);
     EXPECT_EQ(send(link, 0x1F, {}).status, kLinkAccepted);
     EXPECT_EQ(send(link, 0x70, {0x41, 0x07, 0x07}).status, kLinkAccepted);
@@ -58,7 +58,7 @@ TEST(FirmwareLink, TakesTheTransferInOrderOnly) {
             ASSERT_EQ(link.handle(*roundTrip(encodeLinkFrame(33, body))).status, kLinkAccepted);
         }
         if (block == 5) {
-            EXPECT_EQ(send(link, 0x70, {0x42, 0x07, 4}).status, kLinkRejected);   // wrong block number
+            EXPECT_EQ(send(link, 0x70, {0x42, 0x07, 4}).status, kLinkRejected);  // wrong block number
         }
         ASSERT_EQ(send(link, 0x70, {0x42, 0x07, static_cast<std::uint8_t>(block)}).status, kLinkAccepted);
     }

@@ -107,9 +107,7 @@ bool inKeyMode(const termios& settings) {
     return (settings.c_lflag & (ICANON | ECHO)) == 0 && (settings.c_lflag & ISIG) != 0;
 }
 
-bool inOriginalMode(const termios& settings) {
-    return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
-}
+bool inOriginalMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO); }
 
 // A child that waits for keys it never gets, so a signal finds it in key mode.
 int waitForAKey() {

@@ -25,7 +25,7 @@ using FramePick = std::function<bool(const PlannedBootFrame&)>;
 
 struct Where {
     const char* name;
-    FramePick pick;   // the first frame it accepts is the cell's frame
+    FramePick pick;  // the first frame it accepts is the cell's frame
 };
 
 bool isData(const PlannedBootFrame& f, unsigned page, unsigned packet) {
@@ -57,7 +57,7 @@ std::vector<Cell> allCells() {
     std::vector<Cell> cells;
     for (std::size_t w = 0; w < wheres().size(); ++w) {
         for (PanelFault fault : {PanelFault::refused, PanelFault::silent, PanelFault::shortReply, PanelFault::garbage,
-                                 PanelFault::hangUp, PanelFault::keyPress}) {
+                 PanelFault::hangUp, PanelFault::keyPress}) {
             cells.push_back({w, fault});
         }
     }
@@ -94,15 +94,9 @@ TEST_P(FirstPhaseFault, EndsAsAFailureUnlessTheUploadCompleted) {
     Outcome outcome = Outcome::failed;
     const auto s0 = frame.shown[0], s1 = frame.shown[1];
     switch (cell.fault) {
-    case PanelFault::refused:
-        rig.expect(bootReplyLine(s0, s1, 0x01) + "FAIL -- ");
-        break;
-    case PanelFault::silent:
-        rig.expect(bootReplyLine(0, 0, 0) + "FAIL -- ");
-        break;
-    case PanelFault::shortReply:
-        rig.expect(bootReplyLine(s0, s1, 0) + "FAIL -- ");
-        break;
+    case PanelFault::refused: rig.expect(bootReplyLine(s0, s1, 0x01) + "FAIL -- "); break;
+    case PanelFault::silent: rig.expect(bootReplyLine(0, 0, 0) + "FAIL -- "); break;
+    case PanelFault::shortReply: rig.expect(bootReplyLine(s0, s1, 0) + "FAIL -- "); break;
     case PanelFault::hangUp:
         // Whether the byte sent before the hang-up is still read depends on
         // when the line goes; the failed read is what counts.
@@ -135,7 +129,8 @@ TEST_P(FirstPhaseFault, EndsAsAFailureUnlessTheUploadCompleted) {
     if (outcome == Outcome::completed) {
         rig.expect(resetPrompt(kModel), 20s);
     } else {
-        if (outcome == Outcome::wrongHardware) rig.expect("\n\nERROR : INVALID HARDWARE\n\tSelected file is for " + kModel);
+        if (outcome == Outcome::wrongHardware)
+            rig.expect("\n\nERROR : INVALID HARDWARE\n\tSelected file is for " + kModel);
         rig.expect(kFirstPhaseFailure + kPressEnter);
         EXPECT_EQ(updater.transcript().find("Per cortesia"), std::string::npos);
     }

@@ -21,7 +21,7 @@ using test_support::ExitStatus;
 namespace {
 
 constexpr std::size_t kFileSize = 5000;
-constexpr std::size_t kChunkSize = 2048;   // TCP
+constexpr std::size_t kChunkSize = 2048;  // TCP
 constexpr std::size_t kChunkCount = (kFileSize + kChunkSize - 1) / kChunkSize;
 // Far above what the updater needs (about 12 MiB, 30 MiB with the
 // sanitizers) and well below what it holds when it keeps all it is sent:
@@ -35,14 +35,13 @@ enum class Stage { version, checksumMode, initialise, bufferSet, chunk, end, res
 struct Where {
     std::string name;
     Stage stage;
-    std::size_t chunk;   // for bufferSet and chunk: which one, from 0
+    std::size_t chunk;  // for bufferSet and chunk: which one, from 0
 };
 
 // Commands in the order the module receives them, numbered from 1.
 std::vector<Where> commandsOfARun() {
-    std::vector<Where> all = {{"Version", Stage::version, 0},
-                              {"ChecksumMode", Stage::checksumMode, 0},
-                              {"Initialise", Stage::initialise, 0}};
+    std::vector<Where> all = {
+        {"Version", Stage::version, 0}, {"ChecksumMode", Stage::checksumMode, 0}, {"Initialise", Stage::initialise, 0}};
     const char* names[] = {"First", "Middle", "Last"};
     static_assert(kChunkCount == 3, "one first, one middle and one last chunk");
     for (std::size_t i = 0; i < kChunkCount; ++i) {
@@ -74,10 +73,9 @@ const std::string kOddReplyShown = "N\\\"O\\nK";
 
 std::vector<std::string> successLines(const std::string& versionShown) {
     std::vector<std::string> lines = {resultLine(0, 0, "Connected"),
-                                      resultLine(2, 0, "Current firmware version: " + versionShown),
-                                      resultLine(1, 0, "File in size: " + std::to_string(kFileSize)),
-                                      resultLine(3, 0, "Crc enabled correctly"),
-                                      resultLine(5, 0, "Firmware upload initialized correctly")};
+        resultLine(2, 0, "Current firmware version: " + versionShown),
+        resultLine(1, 0, "File in size: " + std::to_string(kFileSize)), resultLine(3, 0, "Crc enabled correctly"),
+        resultLine(5, 0, "Firmware upload initialized correctly")};
     std::size_t remaining = kFileSize;
     for (std::size_t i = 0; i < kChunkCount; ++i) {
         remaining -= std::min(remaining, kChunkSize);
@@ -123,8 +121,8 @@ enum class Fault { notOk, badChecksum, pieces, oddBytes, closeMidReply, silent, 
 struct FaultCell {
     const char* name;
     Fault fault;
-    std::vector<std::string> options;   // the emulator options, for command k
-    bool timesOut;                      // ends only when the updater's reply waits run out
+    std::vector<std::string> options;  // the emulator options, for command k
+    bool timesOut;                     // ends only when the updater's reply waits run out
 };
 
 std::vector<FaultCell> cellsAt(unsigned k) {
@@ -155,7 +153,7 @@ std::vector<std::string> expectedLines(const Where& where, Fault fault) {
     }
     if (fault == Fault::pieces) return successLines(kVersion);
     std::vector<std::string> lines = linesBefore(where);
-    std::string quoted;   // what a failed chunk's line quotes
+    std::string quoted;  // what a failed chunk's line quotes
     switch (fault) {
     case Fault::notOk: quoted = "ERROR"; break;
     case Fault::oddBytes: quoted = kOddReplyShown; break;
@@ -163,7 +161,7 @@ std::vector<std::string> expectedLines(const Where& where, Fault fault) {
         lines.push_back(resultLine(7, 0, "Binary parse, Crc ERROR, crc is: 155, should be: 154"));
         quoted = "OK155";
         break;
-    default: break;   // no reply line was read: the quote is empty
+    default: break;  // no reply line was read: the quote is empty
     }
     lines.push_back(failureLine(where, quoted));
     return lines;
@@ -213,7 +211,8 @@ TEST_P(ModuleFault, EachFaultEndsTheRunAsTheProtocolSays) {
         EXPECT_TRUE(status.exitedWith(0)) << status.describe();
         EXPECT_EQ(run->updater->output(), "");
         EXPECT_EQ(splitLines(run->updater->errorOutput()), expectedLines(where, run->cell.fault))
-            << "emulator log:\n" << run->rig.moduleLog();
+            << "emulator log:\n"
+            << run->rig.moduleLog();
         if (run->cell.timesOut && run->cell.fault != Fault::flood) {
             EXPECT_GE(elapsed, kReplyTimeOut - 200ms);
         }
@@ -235,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, ModuleFault, ::testing::Range<std::size_t>(0,
 
 TEST(ModuleFlood, OnTheSerialLineTheUpdaterStaysSmallToo) {
     ModuleRig rig;
-    rig.startModule(Link::Serial, {"--flood", "5"});   // the first chunk
+    rig.startModule(Link::Serial, {"--flood", "5"});  // the first chunk
     const std::string file = rig.writeFirmware("firmware.bin", firmwareOfSize(kFileSize));
     std::vector<std::string> argv{MODULEFLASH};
     for (const std::string& word : rig.connectionWords()) argv.push_back(word);

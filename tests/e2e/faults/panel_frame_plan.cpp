@@ -98,9 +98,9 @@ std::vector<PlannedBootFrame> firstPhaseFrames(const std::string& body, std::uin
             }
         }
         plan.add(BootKind::write,
-                 {static_cast<std::uint8_t>(currentSector),
-                  static_cast<std::uint8_t>(devicePage - sectorStarts[currentSector])},
-                 devicePage);
+            {static_cast<std::uint8_t>(currentSector),
+                static_cast<std::uint8_t>(devicePage - sectorStarts[currentSector])},
+            devicePage);
         ++devicePage;
     } while (devicePage < endPage);
     plan.page(2, 0);
@@ -141,7 +141,7 @@ std::string linkTrace(unsigned frame, const std::string& extension) {
         } else {
             std::size_t at = block * 256 + (inBlock - 1) * 32;
             shown = {0x21, 0x71, static_cast<std::uint8_t>(extension.at(at)),
-                     static_cast<std::uint8_t>(extension.at(at + 1)), static_cast<std::uint8_t>(extension.at(at + 2))};
+                static_cast<std::uint8_t>(extension.at(at + 1)), static_cast<std::uint8_t>(extension.at(at + 2))};
         }
     }
     return hexBytes(shown) + "-- ";

@@ -18,10 +18,10 @@ enum class BootKind { sync, identify, data, erase, write };
 
 struct PlannedBootFrame {
     BootKind kind;
-    unsigned devicePage;   // the page a Data, Erase or Write frame serves
-    unsigned packet;       // the Data packet's number within its page
-    std::vector<std::uint8_t> shown;   // the bytes the trace shows (at most 5)
-    std::uint8_t acceptedStatus;       // byte 2 of the reply of a panel that takes it
+    unsigned devicePage;              // the page a Data, Erase or Write frame serves
+    unsigned packet;                  // the Data packet's number within its page
+    std::vector<std::uint8_t> shown;  // the bytes the trace shows (at most 5)
+    std::uint8_t acceptedStatus;      // byte 2 of the reply of a panel that takes it
 };
 
 // Every frame of the first phase; frame number n is element n - 1.

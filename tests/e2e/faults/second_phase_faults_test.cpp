@@ -49,9 +49,10 @@ std::vector<Cell> allCells() {
     for (std::size_t w = 0; w < wheres().size(); ++w) {
         bool final = wheres()[w].frame == kFinalLinkFrame;
         for (PanelFault fault : {PanelFault::refused, PanelFault::silent, PanelFault::shortReply, PanelFault::garbage,
-                                 PanelFault::hangUp, PanelFault::keyPress}) {
-            bool replyFault = fault == PanelFault::refused || fault == PanelFault::shortReply || fault == PanelFault::garbage;
-            if (final && replyFault) continue;   // there is no reply to spoil
+                 PanelFault::hangUp, PanelFault::keyPress}) {
+            bool replyFault =
+                fault == PanelFault::refused || fault == PanelFault::shortReply || fault == PanelFault::garbage;
+            if (final && replyFault) continue;  // there is no reply to spoil
             cells.push_back({w, fault});
         }
     }
@@ -82,8 +83,8 @@ TEST_P(SecondPhaseFault, EndsAsAFailureUnlessTheTransferCompleted) {
     PanelRig rig;
     ConsoleProcess& updater = reachSecondPhase(rig, linkFaultOptions(cell.fault, frame));
     const std::string extension = rig.imageBody("kaldor64.bim").substr(kMainPartSize);
-    const std::string before = frame == kOpeningFrame ? std::string()
-                                                      : linkTrace(frame - 1, extension) + linkAcceptedReply(frame - 1);
+    const std::string before =
+        frame == kOpeningFrame ? std::string() : linkTrace(frame - 1, extension) + linkAcceptedReply(frame - 1);
     rig.expect(before + linkTrace(frame, extension), 20s);
     if (cell.fault == PanelFault::keyPress) {
         // Nothing shows when the updater, having written the final frame,
@@ -100,9 +101,7 @@ TEST_P(SecondPhaseFault, EndsAsAFailureUnlessTheTransferCompleted) {
     Deadline afterFrame(10s);
     bool completed = frame == kFinalLinkFrame;
     switch (cell.fault) {
-    case PanelFault::refused:
-        rig.expect("01 EE\n\n\nERROR : data transfer\n");
-        break;
+    case PanelFault::refused: rig.expect("01 EE\n\n\nERROR : data transfer\n"); break;
     case PanelFault::silent:
     case PanelFault::shortReply:
     case PanelFault::hangUp:

@@ -31,31 +31,31 @@ void sparseImage(PanelRig& rig, const std::string& name, off_t size) {
 TEST(HostileImage, AFileThatIsNoImageEndsWithTheImageCheck) {
     const std::vector<RefusedImage> cases = {
         {"a directory", "SKYRELAY",
-         [](PanelRig& rig) {
-             mkdir(rig.path("folder.bim").c_str(), 0755);
-             return std::string("folder.bim");
-         },
-         "Error: Impossible open folder.bim\n"},
+            [](PanelRig& rig) {
+                mkdir(rig.path("folder.bim").c_str(), 0755);
+                return std::string("folder.bim");
+            },
+            "Error: Impossible open folder.bim\n"},
         {"a FIFO without a writer", "SKYRELAY",
-         [](PanelRig& rig) {
-             mkfifo(rig.path("pipe.bim").c_str(), 0644);
-             return std::string("pipe.bim");
-         },
-         "Error: Impossible open pipe.bim\n"},
+            [](PanelRig& rig) {
+                mkfifo(rig.path("pipe.bim").c_str(), 0644);
+                return std::string("pipe.bim");
+            },
+            "Error: Impossible open pipe.bim\n"},
         {"a symbolic link loop", "SKYRELAY",
-         [](PanelRig& rig) {
-             symlink("loop2.bim", rig.path("loop1.bim").c_str());
-             symlink("loop1.bim", rig.path("loop2.bim").c_str());
-             return std::string("loop1.bim");
-         },
-         "Error: Impossible open loop1.bim\n"},
+            [](PanelRig& rig) {
+                symlink("loop2.bim", rig.path("loop1.bim").c_str());
+                symlink("loop1.bim", rig.path("loop2.bim").c_str());
+                return std::string("loop1.bim");
+            },
+            "Error: Impossible open loop1.bim\n"},
         // Read as its first 0x80000 body bytes, which the fixed size rule refuses.
         {"a 2 GiB sparse file", "KALDOR64",
-         [](PanelRig& rig) {
-             sparseImage(rig, "huge.bim", off_t(2) << 30);
-             return std::string("huge.bim");
-         },
-         "Error: file error\n"},
+            [](PanelRig& rig) {
+                sparseImage(rig, "huge.bim", off_t(2) << 30);
+                return std::string("huge.bim");
+            },
+            "Error: file error\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -141,8 +141,8 @@ TEST(HostileImage, ThePickTakesAPathOf255CharactersAndAsksAgainAfter256) {
     rig.startUpdater({"SKYRELAY", rig.port()});
     rig.expect(kPickPrompt);
     rig.updater().sendKeys(tooLong + "\r");
-    rig.expect("Percorso troppo lungo (max 255) / Path too long (max 255)\n" + std::string("Numero o percorso del file ") +
-               kPickPrompt);
+    rig.expect("Percorso troppo lungo (max 255) / Path too long (max 255)\n" +
+               std::string("Numero o percorso del file ") + kPickPrompt);
     rig.updater().sendKeys(longest + "\r");
     rig.expect(resetPrompt("SKYRELAY"), 20s);
     rig.expectKeyWaitThenExit(1);

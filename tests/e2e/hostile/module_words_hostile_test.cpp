@@ -37,61 +37,60 @@ TEST(HostileWords, EachEndsWithTheLinesOfTheStageItSpoils) {
     static const std::string huge(100000, 'w');
     const std::vector<WordsCase> cases = {
         {"a huge FileIn path",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port,
-                                             "FileIn=" + huge};
-         },
-         {kConnected, kVersionLine, resultLine(1, -1, "File not exists!!!")}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{
+                    "ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port, "FileIn=" + huge};
+            },
+            {kConnected, kVersionLine, resultLine(1, -1, "File not exists!!!")}},
         {"a huge unknown word",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{huge, "ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
-                                             "RemoteSocket=" + port, "FirmwareVersionGetOnly"};
-         },
-         {kConnected, kVersionLine}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{huge, "ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
+                    "RemoteSocket=" + port, "FirmwareVersionGetOnly"};
+            },
+            {kConnected, kVersionLine}},
         // Words are read as UTF-8: the byte 0xff becomes U+FFFD and names
         // another file, and a connection word with it is no connection word.
         {"a FileIn path that is no UTF-8",
-         [](const std::string& port, const std::string& directory) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port,
-                                             "FileIn=" + directory + "/fw\xff.bin"};
-         },
-         {kConnected, kVersionLine, resultLine(1, -1, "File not exists!!!")}},
+            [](const std::string& port, const std::string& directory) {
+                return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port,
+                    "FileIn=" + directory + "/fw\xff.bin"};
+            },
+            {kConnected, kVersionLine, resultLine(1, -1, "File not exists!!!")}},
         {"a connection word that is no UTF-8",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp\xff", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port};
-         },
-         {resultLine(0, -1, "Unable to get connection type!!!")}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{
+                    "ConnectionType=Tcp\xff", "RemoteAddress=127.0.0.1", "RemoteSocket=" + port};
+            },
+            {resultLine(0, -1, "Unable to get connection type!!!")}},
         // Only the low 16 bits of the number make the port.
         {"RemoteSocket 65536 above the port",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
-                                             "RemoteSocket=" + std::to_string(std::stoi(port) + 65536),
-                                             "FirmwareVersionGetOnly"};
-         },
-         {kConnected, kVersionLine}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
+                    "RemoteSocket=" + std::to_string(std::stoi(port) + 65536), "FirmwareVersionGetOnly"};
+            },
+            {kConnected, kVersionLine}},
         {"RemoteSocket negative, 65536 below the port",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
-                                             "RemoteSocket=" + std::to_string(std::stoi(port) - 65536),
-                                             "FirmwareVersionGetOnly"};
-         },
-         {kConnected, kVersionLine}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
+                    "RemoteSocket=" + std::to_string(std::stoi(port) - 65536), "FirmwareVersionGetOnly"};
+            },
+            {kConnected, kVersionLine}},
         {"RemoteSocket that is no number",
-         [](const std::string&, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=80x"};
-         },
-         {kConnectionError}},
+            [](const std::string&, const std::string&) {
+                return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=80x"};
+            },
+            {kConnectionError}},
         {"RemoteSocket beyond int",
-         [](const std::string&, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=127.0.0.1",
-                                             "RemoteSocket=99999999999999999999"};
-         },
-         {kConnectionError}},
+            [](const std::string&, const std::string&) {
+                return std::vector<std::string>{
+                    "ConnectionType=Tcp", "RemoteAddress=127.0.0.1", "RemoteSocket=99999999999999999999"};
+            },
+            {kConnectionError}},
         {"an empty RemoteAddress",
-         [](const std::string& port, const std::string&) {
-             return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=", "RemoteSocket=" + port};
-         },
-         {kConnectionError}},
+            [](const std::string& port, const std::string&) {
+                return std::vector<std::string>{"ConnectionType=Tcp", "RemoteAddress=", "RemoteSocket=" + port};
+            },
+            {kConnectionError}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -117,10 +116,9 @@ TEST(HostileWords, AHostNameThatDoesNotResolveIsAConnectionError) {
     // a loopback that is down, so no query can leave the machine.
     ChildProcess probe({{"unshare", "--net", "true"}, "", {}});
     if (!probe.waitForExit(Deadline(5s)).exitedWith(0)) GTEST_SKIP() << "cannot make a network namespace here";
-    ChildProcess updater({{"unshare", "--net", MODULEFLASH, "ConnectionType=Tcp", "RemoteAddress=module.invalid",
-                           "RemoteSocket=3000"},
-                          "",
-                          {}});
+    ChildProcess updater(
+        {{"unshare", "--net", MODULEFLASH, "ConnectionType=Tcp", "RemoteAddress=module.invalid", "RemoteSocket=3000"},
+            "", {}});
     const auto status = updater.waitForExit(Deadline(20s));
     EXPECT_TRUE(status.exitedWith(0)) << status.describe();
     EXPECT_EQ(updater.output(), "");

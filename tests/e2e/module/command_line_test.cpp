@@ -10,14 +10,14 @@ namespace {
 TEST(CommandLine, NoWordsWritesTheUsageBlockOnly) {
     ModuleRig rig;
     expectResultLines(rig.runUpdater({}),
-                      {resultLine(7, 0, "Command line parameters:"),
-                       resultLine(7, 0, "ComPort=ttyUSB0 in order to use the ttyUSB0 com port"),
-                       resultLine(7, 0, "FileIn=NorvelWaveLink.bin in order to specify the firmware file with full path"),
-                       resultLine(7, 0, "FirmwareVersionGetOnly in order to get firmware version and exit"),
-                       resultLine(7, 0, "ConnectionType=ComPort in order to connect to device by ComPort"),
-                       resultLine(7, 0, "ConnectionType=Tcp in order to connect to device by tcp"),
-                       resultLine(7, 0, "RemoteAddress=192.168.1.1 tcp device address"),
-                       resultLine(7, 0, "RemoteSocket=3000 tcp device socket")});
+        {resultLine(7, 0, "Command line parameters:"),
+            resultLine(7, 0, "ComPort=ttyUSB0 in order to use the ttyUSB0 com port"),
+            resultLine(7, 0, "FileIn=NorvelWaveLink.bin in order to specify the firmware file with full path"),
+            resultLine(7, 0, "FirmwareVersionGetOnly in order to get firmware version and exit"),
+            resultLine(7, 0, "ConnectionType=ComPort in order to connect to device by ComPort"),
+            resultLine(7, 0, "ConnectionType=Tcp in order to connect to device by tcp"),
+            resultLine(7, 0, "RemoteAddress=192.168.1.1 tcp device address"),
+            resultLine(7, 0, "RemoteSocket=3000 tcp device socket")});
 }
 
 struct NoModuleCase {
@@ -35,16 +35,14 @@ TEST_P(WithoutModule, EndsWithOneFailureLine) {
 
 const std::string noConnectionType = resultLine(0, -1, "Unable to get connection type!!!");
 
-INSTANTIATE_TEST_SUITE_P(
-    Words, WithoutModule,
-    testing::Values(
-        NoModuleCase{"SingleUnknownWord", {"Bogus"}, noConnectionType},
+INSTANTIATE_TEST_SUITE_P(Words, WithoutModule,
+    testing::Values(NoModuleCase{"SingleUnknownWord", {"Bogus"}, noConnectionType},
         NoModuleCase{"TcpWordInLowerCase", {"ConnectionType=tcp"}, noConnectionType},
         NoModuleCase{"ConnectionWordWithTrailingBlank", {"ConnectionType=Tcp "}, noConnectionType},
-        NoModuleCase{"SerialWithoutPortName", {"ConnectionType=ComPort"},
-                     resultLine(0, -1, "Unable to open serial port!!!")},
+        NoModuleCase{
+            "SerialWithoutPortName", {"ConnectionType=ComPort"}, resultLine(0, -1, "Unable to open serial port!!!")},
         NoModuleCase{"TcpWithoutPort", {"ConnectionType=Tcp", "RemoteAddress=127.0.0.1"},
-                     resultLine(0, -1, "Connection error!!!")}),
+            resultLine(0, -1, "Connection error!!!")}),
     [](const testing::TestParamInfo<NoModuleCase>& info) { return std::string(info.param.name); });
 
 // With both connection words the serial link is taken, whichever comes
@@ -60,8 +58,8 @@ TEST(CommandLine, BothConnectionWordsChooseTheSerialLink) {
 
         const UpdaterRun run = rig.runUpdater(words);
         rig.expectModuleEnded();
-        expectResultLines(run, {resultLine(0, 0, "Serial port open"),
-                                resultLine(2, 0, "Current firmware version: WL-4.2.17")});
+        expectResultLines(
+            run, {resultLine(0, 0, "Serial port open"), resultLine(2, 0, "Current firmware version: WL-4.2.17")});
     }
 }
 

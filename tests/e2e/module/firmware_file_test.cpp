@@ -24,9 +24,8 @@ void expectFileRefused(ModuleRig& rig, const std::string& file) {
     const UpdaterRun run = rig.runUpdate({"FileIn=" + file}, 20s);
     rig.expectModuleEnded();
     EXPECT_FALSE(run.status.hung) << "the run did not end";
-    expectResultLines(run, {resultLine(0, 0, "Connected"),
-                            resultLine(2, 0, "Current firmware version: WL-4.2.17"),
-                            resultLine(1, -1, "Unable to open file!!!")});
+    expectResultLines(run, {resultLine(0, 0, "Connected"), resultLine(2, 0, "Current firmware version: WL-4.2.17"),
+                               resultLine(1, -1, "Unable to open file!!!")});
     EXPECT_EQ(rig.commandsReceived(), std::vector<std::string>{"atFirmwareVersionGet"});
     EXPECT_LT(run.status.peakRssKb, kPeakRssBoundKb) << "peak resident memory " << run.status.peakRssKb << " KiB";
 }
@@ -61,8 +60,9 @@ TEST(FirmwareFile, AFileOfTwoGibibytesOrMoreIsRefused) {
         const int made = ::ftruncate(fd, size);
         const int error = errno;
         ::close(fd);
-        if (made != 0) GTEST_SKIP() << "the test folder's file system cannot hold a sparse file of " << size
-                                    << " bytes: " << std::strerror(error);
+        if (made != 0)
+            GTEST_SKIP() << "the test folder's file system cannot hold a sparse file of " << size
+                         << " bytes: " << std::strerror(error);
         rig.startModule(Link::Tcp);
         expectFileRefused(rig, file);
     }

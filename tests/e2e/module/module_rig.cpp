@@ -57,9 +57,8 @@ std::string firmwareOfSize(std::size_t size) {
 
 void ModuleRig::startModule(Link link, const std::vector<std::string>& options) {
     LaunchPlan launch;
-    launch.argv = {MODULE_EMULATOR, link == Link::Tcp ? "--tcp" : "--pty",
-                 "--firmware-out", work_.file("received.bin"),
-                 "--command-log", work_.file("commands.log")};
+    launch.argv = {MODULE_EMULATOR, link == Link::Tcp ? "--tcp" : "--pty", "--firmware-out", work_.file("received.bin"),
+        "--command-log", work_.file("commands.log")};
     launch.argv.insert(launch.argv.end(), options.begin(), options.end());
     module_ = std::make_unique<ChildProcess>(launch);
     link_ = link;
@@ -84,8 +83,7 @@ std::string ModuleRig::writeFirmware(const std::string& name, const std::string&
     return file;
 }
 
-UpdaterRun ModuleRig::runUpdater(const std::vector<std::string>& words,
-                                 std::chrono::milliseconds within) const {
+UpdaterRun ModuleRig::runUpdater(const std::vector<std::string>& words, std::chrono::milliseconds within) const {
     LaunchPlan launch;
     launch.argv = {MODULEFLASH};
     launch.argv.insert(launch.argv.end(), words.begin(), words.end());
@@ -102,8 +100,7 @@ UpdaterRun ModuleRig::runUpdater(const std::vector<std::string>& words,
     return run;
 }
 
-UpdaterRun ModuleRig::runUpdate(const std::vector<std::string>& words,
-                                std::chrono::milliseconds within) const {
+UpdaterRun ModuleRig::runUpdate(const std::vector<std::string>& words, std::chrono::milliseconds within) const {
     std::vector<std::string> all = connectionWords();
     all.insert(all.end(), words.begin(), words.end());
     return runUpdater(all, within);
@@ -119,9 +116,7 @@ std::vector<std::string> ModuleRig::commandsReceived() const {
     return splitLines(test_support::readFile(work_.file("commands.log")));
 }
 
-std::string ModuleRig::firmwareReceived() const {
-    return test_support::readFile(work_.file("received.bin"));
-}
+std::string ModuleRig::firmwareReceived() const { return test_support::readFile(work_.file("received.bin")); }
 
 std::string ModuleRig::moduleLog() { return module_ ? module_->errorOutput() : std::string(); }
 

@@ -62,11 +62,9 @@ public:
     std::string path(const std::string& name) const { return work_.file(name); }
 
     // Runs the updater to its end with these words (the program name is added).
-    UpdaterRun runUpdater(const std::vector<std::string>& words,
-                          std::chrono::milliseconds within = 30s) const;
+    UpdaterRun runUpdater(const std::vector<std::string>& words, std::chrono::milliseconds within = 30s) const;
     // The connection words, then `words`.
-    UpdaterRun runUpdate(const std::vector<std::string>& words,
-                         std::chrono::milliseconds within = 30s) const;
+    UpdaterRun runUpdate(const std::vector<std::string>& words, std::chrono::milliseconds within = 30s) const;
 
     // The emulator must end by itself once the updater has gone, with status 0.
     void expectModuleEnded();

@@ -46,39 +46,33 @@ TEST_P(ResultLogEnvironment, LeavesTheResultLinesAsTheyAre) {
     const UpdaterRun run = rig.runUpdate({"FileIn=" + rig.writeFirmware("fw.bin", firmware)});
     rig.expectModuleEnded();
 
-    expectResultLines(run, {resultLine(0, 0, "Connected"),
-                            resultLine(2, 0, "Current firmware version: WL-4.2.17"),
-                            resultLine(1, 0, "File in size: 100"),
-                            resultLine(3, 0, "Crc enabled correctly"),
-                            resultLine(5, 0, "Firmware upload initialized correctly"),
-                            resultLine(6, 0, "Firmware packet sent, remaining: 0"),
-                            resultLine(4, 0, "Firmware confirmed from device"),
-                            resultLine(8, 0, "Device restarted correctly")});
+    expectResultLines(
+        run, {resultLine(0, 0, "Connected"), resultLine(2, 0, "Current firmware version: WL-4.2.17"),
+                 resultLine(1, 0, "File in size: 100"), resultLine(3, 0, "Crc enabled correctly"),
+                 resultLine(5, 0, "Firmware upload initialized correctly"),
+                 resultLine(6, 0, "Firmware packet sent, remaining: 0"),
+                 resultLine(4, 0, "Firmware confirmed from device"), resultLine(8, 0, "Device restarted correctly")});
     EXPECT_EQ(rig.firmwareReceived(), firmware);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, ResultLogEnvironment,
-    testing::Values(
-        EnvironmentCase{"RulesSilenceDebug", {{"QT_LOGGING_RULES", "*.debug=false"}}, {}},
-        EnvironmentCase{"RulesSilenceDefaultCategory",
-                        {{"QT_LOGGING_RULES", "default.debug=false;default.info=false"}}, {}},
+INSTANTIATE_TEST_SUITE_P(Settings, ResultLogEnvironment,
+    testing::Values(EnvironmentCase{"RulesSilenceDebug", {{"QT_LOGGING_RULES", "*.debug=false"}}, {}},
+        EnvironmentCase{
+            "RulesSilenceDefaultCategory", {{"QT_LOGGING_RULES", "default.debug=false;default.info=false"}}, {}},
         EnvironmentCase{"ConfFile", {{"QT_LOGGING_CONF", "@/rules.ini"}}, {"/rules.ini"}},
         EnvironmentCase{"MessagePattern",
-                        {{"QT_MESSAGE_PATTERN", "%{time} [%{type}] %{category}: %{message} %{if-debug}dbg%{endif}"}}, {}},
-        EnvironmentCase{"IniUnderXdgConfigHome", {{"XDG_CONFIG_HOME", "@/config"}},
-                        {"/config/QtProject/qtlogging.ini"}},
+            {{"QT_MESSAGE_PATTERN", "%{time} [%{type}] %{category}: %{message} %{if-debug}dbg%{endif}"}}, {}},
+        EnvironmentCase{
+            "IniUnderXdgConfigHome", {{"XDG_CONFIG_HOME", "@/config"}}, {"/config/QtProject/qtlogging.ini"}},
         // With no XDG_CONFIG_HOME the user's folder is ~/.config.
         EnvironmentCase{"IniUnderHomeConfig", {{"XDG_CONFIG_HOME", ""}, {"HOME", "@/home"}},
-                        {"/home/.config/QtProject/qtlogging.ini"}},
-        EnvironmentCase{"IniUnderXdgConfigDirs", {{"XDG_CONFIG_DIRS", "@/system"}},
-                        {"/system/QtProject/qtlogging.ini"}},
+            {"/home/.config/QtProject/qtlogging.ini"}},
+        EnvironmentCase{
+            "IniUnderXdgConfigDirs", {{"XDG_CONFIG_DIRS", "@/system"}}, {"/system/QtProject/qtlogging.ini"}},
         EnvironmentCase{"AllAtOnce",
-                        {{"QT_LOGGING_RULES", "*=false"},
-                         {"QT_LOGGING_CONF", "@/rules.ini"},
-                         {"QT_MESSAGE_PATTERN", "%{type}: %{message}"},
-                         {"XDG_CONFIG_HOME", "@/config"}},
-                        {"/rules.ini", "/config/QtProject/qtlogging.ini"}}),
+            {{"QT_LOGGING_RULES", "*=false"}, {"QT_LOGGING_CONF", "@/rules.ini"},
+                {"QT_MESSAGE_PATTERN", "%{type}: %{message}"}, {"XDG_CONFIG_HOME", "@/config"}},
+            {"/rules.ini", "/config/QtProject/qtlogging.ini"}}),
     [](const testing::TestParamInfo<EnvironmentCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -71,15 +71,13 @@ TEST_P(UpdateCourse, DeliversTheFileAndReportsEveryStage) {
     EXPECT_EQ(rig.commandsReceived(), commands);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, UpdateCourse,
+INSTANTIATE_TEST_SUITE_P(Files, UpdateCourse,
     testing::Values(Course{"SerialThreeKilobytes", Link::Serial, 3000, {}, {1976, 952, 0}},
-                    Course{"TcpThreeKilobytes", Link::Tcp, 3000, {}, {952, 0}},
-                    Course{"TcpExactMultipleOfChunk", Link::Tcp, 4096, {}, {2048, 0}},
-                    Course{"SerialOneByte", Link::Serial, 1, {}, {0}},
-                    Course{"TcpEmptyFile", Link::Tcp, 0, {}, {}},
-                    Course{"SerialFragmentedReplies", Link::Serial, 3000, {"--fragment"}, {1976, 952, 0}},
-                    Course{"TcpFragmentedReplies", Link::Tcp, 3000, {"--fragment"}, {952, 0}}),
+        Course{"TcpThreeKilobytes", Link::Tcp, 3000, {}, {952, 0}},
+        Course{"TcpExactMultipleOfChunk", Link::Tcp, 4096, {}, {2048, 0}},
+        Course{"SerialOneByte", Link::Serial, 1, {}, {0}}, Course{"TcpEmptyFile", Link::Tcp, 0, {}, {}},
+        Course{"SerialFragmentedReplies", Link::Serial, 3000, {"--fragment"}, {1976, 952, 0}},
+        Course{"TcpFragmentedReplies", Link::Tcp, 3000, {"--fragment"}, {952, 0}}),
     [](const testing::TestParamInfo<Course>& info) { return std::string(info.param.name); });
 
 // A module that takes only checksummed commands: the plain query draws
@@ -98,8 +96,7 @@ TEST(ChecksumRequiredModule, QueryIsResentWithChecksumAndModeSwitchIsSkipped) {
     const auto upload = uploadCommands(firmware, {952, 0});
     commands.insert(commands.end(), upload.begin(), upload.end());
     EXPECT_EQ(rig.commandsReceived(), commands);
-    EXPECT_NE(rig.moduleLog().find("#1 atFirmwareVersionGet -> ERROR138\\n"), std::string::npos)
-        << rig.moduleLog();
+    EXPECT_NE(rig.moduleLog().find("#1 atFirmwareVersionGet -> ERROR138\\n"), std::string::npos) << rig.moduleLog();
 }
 
 // The module drops a connection that does not begin with the signature, so
@@ -111,11 +108,9 @@ TEST(TcpSignature, ComesFirstAndAloneBeforeTheFirstCommand) {
     const UpdaterRun run = rig.runUpdate({"FirmwareVersionGetOnly"});
     rig.expectModuleEnded();
 
-    expectResultLines(run, {resultLine(0, 0, "Connected"),
-                            resultLine(2, 0, "Current firmware version: WL-4.2.17")});
+    expectResultLines(run, {resultLine(0, 0, "Connected"), resultLine(2, 0, "Current firmware version: WL-4.2.17")});
     const std::string log = rig.moduleLog();
-    EXPECT_EQ(log.rfind("module-emulator: signature accepted\nmodule-emulator: #1 atFirmwareVersionGet ->", 0),
-              0u)
+    EXPECT_EQ(log.rfind("module-emulator: signature accepted\nmodule-emulator: #1 atFirmwareVersionGet ->", 0), 0u)
         << log;
 }
 

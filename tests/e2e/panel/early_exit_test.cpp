@@ -17,9 +17,9 @@ namespace {
 
 struct EarlyExit {
     const char* situation;
-    std::vector<std::string> args;   // "PORT" stands for the emulator's port
-    std::string pick;                // empty: the run ends before the pick
-    std::string message;             // "PORT" as in args
+    std::vector<std::string> args;  // "PORT" stands for the emulator's port
+    std::string pick;               // empty: the run ends before the pick
+    std::string message;            // "PORT" as in args
     bool waitsForKey = true;
 };
 

@@ -14,7 +14,7 @@ struct FullUpload {
     const char* model;
     std::size_t bodySize;
     std::vector<std::string> panelOptions;
-    std::string identifyLine;   // the trace of the Identify exchange
+    std::string identifyLine;  // the trace of the Identify exchange
 };
 
 }  // namespace
@@ -51,8 +51,9 @@ TEST(FirstPhase, AHardwareMismatchFailsBeforeAnyPageAndSkipsTheSecondPhase) {
     rig.makeImage("KALDOR64", kWithExtensionSize, "kaldor64.bim");
     rig.startPanel({"--hardware-code", "0x44"});
     ConsoleProcess& updater = rig.startUpdate("KALDOR64", "1");
-    rig.expect("01 05 -- 01 05 44\n\n\nERROR : INVALID HARDWARE\n\tSelected file is for KALDOR64\n"
-               "Target hardware identified is KALDOR32B\n");
+    rig.expect(
+        "01 05 -- 01 05 44\n\n\nERROR : INVALID HARDWARE\n\tSelected file is for KALDOR64\n"
+        "Target hardware identified is KALDOR32B\n");
     rig.expect(kFirstPhaseFailure + kPressEnter);
     rig.expectKeyWaitThenExit(1);
     EXPECT_EQ(updater.transcript().find("USB LINK"), std::string::npos);
@@ -65,7 +66,7 @@ namespace {
 struct BootFaultCase {
     const char* fault;
     std::vector<std::string> panelOptions;
-    std::string frameTrace;   // the exchange that goes wrong, up to its reply
+    std::string frameTrace;  // the exchange that goes wrong, up to its reply
     bool timesOut;
 };
 

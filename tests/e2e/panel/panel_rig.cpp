@@ -28,8 +28,8 @@ std::string resetPrompt(const std::string& model) {
 
 std::string finalPrompt(const std::string& model) {
     return "\n\n--------\n6 - Scollega il cavo USB\n7 - Premi il pulsante di RESET sulla scheda " + model +
-           "\n8 - Premi INVIO sulla tastiera del PC\n\n6 - Disconnect USB cable\n7 - Press RESET button on " +
-           model + " base panel\n8 - Press ENTER key on PC keyboard\n";
+           "\n8 - Premi INVIO sulla tastiera del PC\n\n6 - Disconnect USB cable\n7 - Press RESET button on " + model +
+           " base panel\n8 - Press ENTER key on PC keyboard\n";
 }
 
 namespace {
@@ -49,17 +49,17 @@ std::string onConsole(const std::string& text) {
 PanelRig::PanelRig() = default;
 
 std::string PanelRig::makeImage(const std::string& model, std::size_t bodySize, const std::string& name) {
-    test_support::ChildProcess maker({{PANEL_EMULATOR, "--make-image", model, std::to_string(bodySize), path(name)}, "", {}});
+    test_support::ChildProcess maker(
+        {{PANEL_EMULATOR, "--make-image", model, std::to_string(bodySize), path(name)}, "", {}});
     EXPECT_TRUE(maker.waitForExit(Deadline(10s)).exitedWith(0)) << maker.errorOutput();
     return path(name);
 }
 
-std::string PanelRig::imageBody(const std::string& name) const {
-    return test_support::readFile(path(name)).substr(32);
-}
+std::string PanelRig::imageBody(const std::string& name) const { return test_support::readFile(path(name)).substr(32); }
 
 std::string PanelRig::startPanel(std::vector<std::string> options) {
-    std::vector<std::string> argv{PANEL_EMULATOR, "--flash-out", path("flash.out"), "--extension-out", path("extension.out")};
+    std::vector<std::string> argv{
+        PANEL_EMULATOR, "--flash-out", path("flash.out"), "--extension-out", path("extension.out")};
     argv.insert(argv.end(), options.begin(), options.end());
     panel_ = std::make_unique<test_support::ChildProcess>(test_support::LaunchPlan{argv, "", {}});
     auto line = panel_->readLine(Deadline(5s));
@@ -98,7 +98,8 @@ ConsoleProcess& PanelRig::startUpdate(const std::string& model, const std::strin
 
 void PanelRig::expect(const std::string& text, std::chrono::milliseconds within) {
     if (!updater_->readUntil(onConsole(text), Deadline(within))) {
-        ADD_FAILURE() << "console did not show:\n" << text << "\n--- it showed after the last match:\n"
+        ADD_FAILURE() << "console did not show:\n"
+                      << text << "\n--- it showed after the last match:\n"
                       << updater_->unread().substr(0, 4000);
     }
 }

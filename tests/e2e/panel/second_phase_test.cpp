@@ -13,8 +13,8 @@ namespace {
 // Runs the first phase of a KALDOR64 image with the extension and confirms
 // both prompts, so that the second phase starts. The USB link prompt is
 // confirmed only once the panel has taken the reset, as a user would.
-ConsoleProcess& reachSecondPhase(PanelRig& rig, std::vector<std::string> panelOptions,
-                                 const std::string& panelReset = "firmware running") {
+ConsoleProcess& reachSecondPhase(
+    PanelRig& rig, std::vector<std::string> panelOptions, const std::string& panelReset = "firmware running") {
     rig.makeImage("KALDOR64", kWithExtensionSize, "kaldor64.bim");
     panelOptions.insert(panelOptions.begin(), {"--model", "KALDOR64"});
     rig.startPanel(panelOptions);
@@ -30,8 +30,8 @@ ConsoleProcess& reachSecondPhase(PanelRig& rig, std::vector<std::string> panelOp
 struct FirmwareFaultCase {
     const char* fault;
     std::vector<std::string> panelOptions;
-    std::string frameTrace;   // the exchange that goes wrong
-    std::string thenShown;    // what follows it, before the failure message
+    std::string frameTrace;  // the exchange that goes wrong
+    std::string thenShown;   // what follows it, before the failure message
     bool timesOut;
 };
 
@@ -41,9 +41,9 @@ TEST(SecondPhase, AnUntrustworthyReplyIsAFailure) {
     const std::string secondFrame = "01 1F 45 BE -- ";
     const std::vector<FirmwareFaultCase> cases = {
         {"wrong status to the opening frame", {"--fw-status", "1:0x10"}, "01 61 DA E7 -- ",
-         "01 10\n\n\nERROR : data transfer\n", false},
+            "01 10\n\n\nERROR : data transfer\n", false},
         {"wrong status inside a block", {"--fw-status", "13:0xEE"}, "04 70 42 07 00 -- ",
-         "01 EE\n\n\nERROR : data transfer\n", false},
+            "01 EE\n\n\nERROR : data transfer\n", false},
         {"no reply", {"--fw-silent", "2"}, secondFrame, "FAIL -- ", true},
         {"reply too late", {"--fw-delay", "2:1500"}, secondFrame, "FAIL -- ", true},
         {"length byte 0", {"--fw-length", "2:0"}, secondFrame, "", false},
